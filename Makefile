@@ -1,0 +1,35 @@
+# Front door: `make` builds both executables, `make test` runs the suite under
+# Wine, `make run` opens the editor on a scratch copy of examples/.
+.PHONY: all build bootstrap win64 win32 test run clean session-stop
+
+JOBS ?= $(shell nproc)
+
+all: build
+
+build: bootstrap win64 win32
+
+bootstrap:
+	@tools/bootstrap
+
+# The Wine session is started before anything runs a Windows program, the
+# build included, so that no Wine service process inherits a pipe of ours.
+win64:
+	@tools/wine-session start
+	@test -f build/win64/build.ninja || cmake --preset win64 >/dev/null
+	cmake --build --preset win64 -j $(JOBS)
+
+win32:
+	@test -f build/win32/build.ninja || cmake --preset win32 >/dev/null
+	cmake --build --preset win32 -j $(JOBS)
+
+test: build
+	ctest --preset win64 --timeout 120
+
+run: bootstrap win64
+	tools/run-editor
+
+session-stop:
+	tools/wine-session stop
+
+clean: session-stop
+	rm -rf build

@@ -1,0 +1,64 @@
+#pragma once
+// Application: the one per process that registers the toolkit's window
+// classes, owns the message hook, the modal-begin event, the hint font and
+// the default exception handler, and pumps messages.
+
+#include "gui/Types.h"
+
+namespace gui {
+
+class Form;
+
+class Application {
+ public:
+  Application();
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // The program's application object; there is exactly one while it runs.
+  [[nodiscard]] static Application& Instance();
+
+  std::string Title = "KivEdt";
+
+  // Sees every message taken from the queue before anything else; set
+  // `handled` to swallow it.
+  std::function<void(MSG& msg, bool& handled)> OnMessage;
+  // Fires when the first modal form begins (not for modal forms inside it).
+  std::function<void()> OnModalBegin;
+
+  // What happens to an error that escapes an event handler: by default its
+  // message in a box; tests record it instead.
+  using ExceptionHandler = std::function<void(const std::string& message)>;
+  void SetExceptionHandler(ExceptionHandler handler);
+  // Passes the exception being handled to the application's handler (a
+  // message box when there is no application); call inside `catch`.
+  static void ReportException() noexcept;
+  void ShowException(const std::string& message);
+
+  [[nodiscard]] Form* ActiveForm() const noexcept;
+  [[nodiscard]] const Font& HintFont() const noexcept { return hintFont_; }
+  void SetHintFont(const Font& font);
+  [[nodiscard]] HFONT HintFontHandle() const noexcept { return hintFontHandle_; }
+
+  // Handles every message waiting in the queue, then returns.
+  void ProcessMessages();
+  // One message through the hook, the active form's keyboard handling, then
+  // translation and dispatch.
+  void DispatchOne(MSG& msg);
+
+ private:
+  friend class Form;
+  void ModalStarted(Form* form);
+  void ModalFinished(Form* form);
+  void FormCreated(Form* form);
+  void FormDestroyed(Form* form);
+
+  ExceptionHandler exceptionHandler_;
+  Font hintFont_;
+  HFONT hintFontHandle_ = nullptr;
+  std::vector<Form*> forms_;
+  std::vector<Form*> modalForms_;
+};
+
+}  // namespace gui

@@ -15,6 +15,10 @@ TabSheet::TabSheet(Control* parent, const Design& d)
   if (PageControl* pc = Owner()) pc->SheetAdded(this);
 }
 
+TabSheet::~TabSheet() {
+  if (PageControl* pc = Owner()) pc->SheetRemoved(this);
+}
+
 PageControl* TabSheet::Owner() const noexcept { return dynamic_cast<PageControl*>(Parent()); }
 
 void TabSheet::SetCaption(const std::string& text) {
@@ -44,7 +48,10 @@ PageControl::PageControl(Control* parent, const Design& d)
   OnEnter = d.onEnter;
 }
 
-PageControl::~PageControl() { DestroyChildren(); }
+PageControl::~PageControl() {
+  destroying_ = true;
+  DestroyChildren();
+}
 
 TabSheet* PageControl::AddSheet(const std::string& name, const std::string& caption) {
   return Add<TabSheet>({.name = name, .caption = caption});
@@ -61,12 +68,13 @@ void PageControl::SheetAdded(TabSheet* sheet) {
 
 void PageControl::SheetRemoved(TabSheet* sheet) {
   sheets_.erase(std::remove(sheets_.begin(), sheets_.end(), sheet), sheets_.end());
+  if (destroying_) return;
   if (active_ == sheet) {
     active_ = nullptr;
     auto next = std::find_if(sheets_.begin(), sheets_.end(), [](TabSheet* s) { return s->TabVisible(); });
     if (next != sheets_.end()) ShowOnly(*next);
   }
-  if (!destroying_) RebuildTabs();
+  RebuildTabs();
 }
 
 int PageControl::TabIndexOf(const TabSheet* sheet) const noexcept {

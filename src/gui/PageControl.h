@@ -11,6 +11,7 @@ class PageControl;
 class TabSheet : public Control {
  public:
   TabSheet(Control* parent, const Design& design);
+  ~TabSheet() override;
   void SetCaption(const std::string& text) override;
   [[nodiscard]] std::string Caption() const override { return caption_; }
   [[nodiscard]] PageControl* Owner() const noexcept;

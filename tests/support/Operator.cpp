@@ -34,6 +34,9 @@ void SetModifiers(bool ctrl, bool shift) {
 }
 
 void ClickAt(HWND hwnd, POINT point) {
+  // The mouse never reaches a hidden or disabled window.
+  for (HWND w = hwnd; w; w = GetParent(w))
+    if (!IsWindowEnabled(w) || !IsWindowVisible(w)) return;
   LPARAM at = MAKELPARAM(point.x, point.y);
   PostMessageA(hwnd, WM_MOUSEMOVE, 0, at);
   PostMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);

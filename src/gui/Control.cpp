@@ -82,8 +82,7 @@ struct WindowProcs {
     return control->Route(msg, wParam, lParam);
   }
 
-  static LRESULT CALLBACK Subclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                   DWORD_PTR) noexcept {
+  static LRESULT CALLBACK Subclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) noexcept {
     Control* control = Control::FromHandle(hwnd);
     if (!control || msg == WM_NCDESTROY) {
       if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &Subclass, kSubclassId);
@@ -93,8 +92,7 @@ struct WindowProcs {
   }
 };
 
-Control::Control(Control* parent, const Design& design, const WindowSpec& spec)
-    : parent_(parent), name_(design.name) {
+Control::Control(Control* parent, const Design& design, const WindowSpec& spec) : parent_(parent), name_(design.name) {
   left_ = design.left;
   top_ = design.top;
   width_ = design.width >= 0 ? design.width : spec.defaultWidth;
@@ -133,15 +131,15 @@ Control::Control(Control* parent, const Design& design, const WindowSpec& spec)
   HWND parentHwnd = parent ? parent->hwnd_ : nullptr;
   HINSTANCE instance = GetModuleHandleA(nullptr);
   if (spec.className) {
-    hwnd_ = CreateWindowExA(spec.exStyle, spec.className, design.caption.c_str(), style, left_, top_,
-                            width_, height_ + spec.dropDownHeight, parentHwnd, nullptr, instance, nullptr);
+    hwnd_ = CreateWindowExA(spec.exStyle, spec.className, design.caption.c_str(), style, left_, top_, width_,
+                            height_ + spec.dropDownHeight, parentHwnd, nullptr, instance, nullptr);
     if (!hwnd_) throw std::runtime_error("Cannot create window " + name_);
     SetPropA(hwnd_, kObjectProp, this);
     SetWindowSubclass(hwnd_, &WindowProcs::Subclass, kSubclassId, 0);
     subclassed_ = true;
   } else {
-    CreateWindowExA(spec.exStyle, kContainerClass, design.caption.c_str(), style, left_, top_, width_,
-                    height_, parentHwnd, nullptr, instance, this);
+    CreateWindowExA(spec.exStyle, kContainerClass, design.caption.c_str(), style, left_, top_, width_, height_,
+                    parentHwnd, nullptr, instance, this);
     if (!hwnd_) throw std::runtime_error("Cannot create window " + name_);
   }
   if (!name_.empty()) {
@@ -267,8 +265,7 @@ LRESULT Control::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORLISTBOX:
       if (Control* child = FromHandle(reinterpret_cast<HWND>(lParam)); child && child != this) {
-        if (HBRUSH brush = child->CtlColor(reinterpret_cast<HDC>(wParam)))
-          return reinterpret_cast<LRESULT>(brush);
+        if (HBRUSH brush = child->CtlColor(reinterpret_cast<HDC>(wParam))) return reinterpret_cast<LRESULT>(brush);
       }
       break;
     case WM_ERASEBKGND:
@@ -299,11 +296,8 @@ LRESULT Control::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       Resize();
       return result;
     }
-    case WM_SETFOCUS:
-      FocusArrived();
-      break;
-    default:
-      break;
+    case WM_SETFOCUS: FocusArrived(); break;
+    default: break;
   }
   return DefaultProc(msg, wParam, lParam);
 }
@@ -356,11 +350,8 @@ void Control::Realign() {
           c->MoveWindowTo(r.right - c->width_, r.top, c->width_, h);
           r.right -= c->width_;
           break;
-        case Align::Client:
-          c->MoveWindowTo(r.left, r.top, w, h);
-          break;
-        case Align::None:
-          break;
+        case Align::Client: c->MoveWindowTo(r.left, r.top, w, h); break;
+        case Align::None: break;
       }
     }
   }

@@ -117,14 +117,14 @@ class Control {
 
  protected:
   struct WindowSpec {
-    const char* className = nullptr;       // a system class, or null for the toolkit's container class
+    const char* className = nullptr;  // a system class, or null for the toolkit's container class
     DWORD style = 0;
     DWORD exStyle = 0;
     int defaultWidth = 100;
     int defaultHeight = 25;
     bool tabStop = false;
-    bool hasTabOrder = true;     // labels are not in the tab order
-    int dropDownHeight = 0;      // a combo box's window is taller than it looks
+    bool hasTabOrder = true;  // labels are not in the tab order
+    int dropDownHeight = 0;   // a combo box's window is taller than it looks
   };
 
   // Parent null: a top-level window (a form).
@@ -138,11 +138,17 @@ class Control {
   // A WM_COMMAND notification this control sent to its parent.
   virtual void Command(WORD code) { (void)code; }
   // A WM_NOTIFY this control sent to its parent.
-  virtual LRESULT Notify(NMHDR* header) { (void)header; return 0; }
+  virtual LRESULT Notify(NMHDR* header) {
+    (void)header;
+    return 0;
+  }
   // Brush for WM_CTLCOLOR*; null leaves the system's colours.
   virtual HBRUSH CtlColor(HDC dc);
   // What a WM_NOTIFY of this control answers when its handler failed.
-  virtual LRESULT NotifyErrorResult(NMHDR* header) { (void)header; return 0; }
+  virtual LRESULT NotifyErrorResult(NMHDR* header) {
+    (void)header;
+    return 0;
+  }
   // The font reached the window.
   virtual void FontChanged() {}
   // The windows a hint is shown for (a combo box's edit field too).
@@ -168,6 +174,7 @@ class Control {
     ~CodeChange() { --c_.codeChange_; }
     CodeChange(const CodeChange&) = delete;
     CodeChange& operator=(const CodeChange&) = delete;
+
    private:
     Control& c_;
   };

@@ -33,8 +33,11 @@ bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
 
 Label::Label(Control* parent, const Design& d)
     : Control(parent, d,
-              {.className = "STATIC", .style = LabelStyle(d.alignment) | SS_NOTIFY, .defaultWidth = 0,
-               .defaultHeight = 13, .hasTabOrder = false}),
+              {.className = "STATIC",
+               .style = LabelStyle(d.alignment) | SS_NOTIFY,
+               .defaultWidth = 0,
+               .defaultHeight = 13,
+               .hasTabOrder = false}),
       autoSize_(d.autoSize.value_or(d.align == Align::None || d.align == Align::Left || d.align == Align::Right)),
       alignment_(d.alignment) {
   OnClick = d.onClick;
@@ -85,8 +88,12 @@ Button::Button(Control* parent, const Design& d)
     : Control(parent, d,
               {.className = "BUTTON",
                .style = static_cast<DWORD>(d.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP,
-               .defaultWidth = 75, .defaultHeight = 25, .tabStop = true}),
-      default_(d.isDefault), cancel_(d.cancel), modalResult_(d.modalResult) {
+               .defaultWidth = 75,
+               .defaultHeight = 25,
+               .tabStop = true}),
+      default_(d.isDefault),
+      cancel_(d.cancel),
+      modalResult_(d.modalResult) {
   OnClick = d.onClick;
 }
 
@@ -110,12 +117,14 @@ void Button::Command(WORD code) {
 
 Edit::Edit(Control* parent, const Design& d)
     : Edit(parent, d,
-           {.className = "EDIT", .style = ES_AUTOHSCROLL | ES_LEFT | WS_TABSTOP, .exStyle = WS_EX_CLIENTEDGE,
-            .defaultWidth = 121, .defaultHeight = 21, .tabStop = true}) {}
+           {.className = "EDIT",
+            .style = ES_AUTOHSCROLL | ES_LEFT | WS_TABSTOP,
+            .exStyle = WS_EX_CLIENTEDGE,
+            .defaultWidth = 121,
+            .defaultHeight = 21,
+            .tabStop = true}) {}
 
-Edit::Edit(Control* parent, const Design& d, const WindowSpec& spec) : Control(parent, d, spec) {
-  ApplyEditDesign(d);
-}
+Edit::Edit(Control* parent, const Design& d, const WindowSpec& spec) : Control(parent, d, spec) { ApplyEditDesign(d); }
 
 void Edit::ApplyEditDesign(const Design& d) {
   OnChange = d.onChange;
@@ -172,8 +181,12 @@ DWORD MemoStyle(const Design& d) {
 
 Memo::Memo(Control* parent, const Design& d)
     : Edit(parent, d,
-           {.className = "EDIT", .style = MemoStyle(d), .exStyle = WS_EX_CLIENTEDGE, .defaultWidth = 185,
-            .defaultHeight = 89, .tabStop = true}) {
+           {.className = "EDIT",
+            .style = MemoStyle(d),
+            .exStyle = WS_EX_CLIENTEDGE,
+            .defaultWidth = 185,
+            .defaultHeight = 89,
+            .tabStop = true}) {
   // No limit of the box's own: the text is whatever file it shows.
   if (MaxLength() == 0) SendMessageA(hwnd_, EM_LIMITTEXT, 0, 0);
 }
@@ -188,8 +201,11 @@ void Memo::SetCaption(const std::string& text) {
 
 CheckBox::CheckBox(Control* parent, const Design& d)
     : CheckBox(parent, d,
-               {.className = "BUTTON", .style = BS_AUTOCHECKBOX | WS_TABSTOP, .defaultWidth = 97,
-                .defaultHeight = 17, .tabStop = true}) {}
+               {.className = "BUTTON",
+                .style = BS_AUTOCHECKBOX | WS_TABSTOP,
+                .defaultWidth = 97,
+                .defaultHeight = 17,
+                .tabStop = true}) {}
 
 CheckBox::CheckBox(Control* parent, const Design& d, const WindowSpec& spec) : Control(parent, d, spec) {
   OnClick = d.onClick;
@@ -215,9 +231,10 @@ HBRUSH CheckBox::CtlColor(HDC dc) {
 }
 
 RadioButton::RadioButton(Control* parent, const Design& d)
-    : CheckBox(parent, d,
-               {.className = "BUTTON", .style = BS_RADIOBUTTON, .defaultWidth = 113, .defaultHeight = 17,
-                .tabStop = true}) {}
+    : CheckBox(
+          parent, d,
+          {.className = "BUTTON", .style = BS_RADIOBUTTON, .defaultWidth = 113, .defaultHeight = 17, .tabStop = true}) {
+}
 
 void RadioButton::SetChecked(bool checked) {
   CheckBox::SetChecked(checked);
@@ -274,8 +291,7 @@ LRESULT Panel::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd_, &ps);
     RECT r = ClientRect();
-    if (bevel_ != Bevel::None)
-      DrawEdge(dc, &r, bevel_ == Bevel::Raised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
+    if (bevel_ != Bevel::None) DrawEdge(dc, &r, bevel_ == Bevel::Raised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
     std::string text = Caption();
     if (!text.empty()) {
       HGDIOBJ old = SelectObject(dc, FontHandleOf());
@@ -346,7 +362,10 @@ ComboBox::ComboBox(Control* parent, const Design& d)
                .style = static_cast<DWORD>(d.style == ComboStyle::DropDownList ? CBS_DROPDOWNLIST
                                                                                : CBS_DROPDOWN | CBS_AUTOHSCROLL) |
                         WS_VSCROLL | WS_TABSTOP,
-               .defaultWidth = 145, .defaultHeight = 21, .tabStop = true, .dropDownHeight = kDropDownHeight}),
+               .defaultWidth = 145,
+               .defaultHeight = 21,
+               .tabStop = true,
+               .dropDownHeight = kDropDownHeight}),
       style_(d.style) {
   RECT r;
   GetWindowRect(hwnd_, &r);
@@ -445,10 +464,10 @@ LRESULT ComboBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORLISTBOX:
       // The edit field and the list are the box's own parts and take its colour.
-      if (!FromHandle(reinterpret_cast<HWND>(lParam))) return reinterpret_cast<LRESULT>(CtlColor(reinterpret_cast<HDC>(wParam)));
+      if (!FromHandle(reinterpret_cast<HWND>(lParam)))
+        return reinterpret_cast<LRESULT>(CtlColor(reinterpret_cast<HDC>(wParam)));
       break;
-    default:
-      break;
+    default: break;
   }
   return Control::WndProc(msg, wParam, lParam);
 }
@@ -468,14 +487,9 @@ void ComboBox::Command(WORD code) {
       }
       Fire(OnChange);
       break;
-    case CBN_EDITCHANGE:
-      Fire(OnChange);
-      break;
-    case CBN_SETFOCUS:
-      FocusArrived();
-      break;
-    default:
-      break;
+    case CBN_EDITCHANGE: Fire(OnChange); break;
+    case CBN_SETFOCUS: FocusArrived(); break;
+    default: break;
   }
 }
 

@@ -19,7 +19,15 @@ namespace {
 // error of a handler they run is reported like any other.
 constexpr UINT kDialogKey = WM_APP + 0x4B1;
 
-enum DialogAction : WPARAM { kNextControl, kPreviousControl, kNextPage, kPreviousPage, kPressFocused, kPressDefault, kPressCancel };
+enum DialogAction : WPARAM {
+  kNextControl,
+  kPreviousControl,
+  kNextPage,
+  kPreviousPage,
+  kPressFocused,
+  kPressDefault,
+  kPressCancel
+};
 
 Control* WrapperOfFocus() {
   for (HWND w = GetFocus(); w; w = GetParent(w))
@@ -40,8 +48,11 @@ T* FindDescendant(Control* root, Pred pred) {
 
 Form::Form(const Design& design, Position position)
     : Control(nullptr, design,
-              {.className = nullptr, .style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, .exStyle = WS_EX_CONTROLPARENT,
-               .defaultWidth = 320, .defaultHeight = 240}),
+              {.className = nullptr,
+               .style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+               .exStyle = WS_EX_CONTROLPARENT,
+               .defaultWidth = 320,
+               .defaultHeight = 240}),
       position_(position) {
   SetClientSize(design.width >= 0 ? design.width : 320, design.height >= 0 ? design.height : 240);
   Application::Instance().FormCreated(this);
@@ -199,8 +210,7 @@ bool Form::HandleDialogKey(const MSG& msg) {
       if ((combo && combo->DroppedDown()) || !CancelButton()) return false;
       action = kPressCancel;
       break;
-    default:
-      return false;
+    default: return false;
   }
   SendMessageA(hwnd_, kDialogKey, action, 0);
   return true;
@@ -234,17 +244,14 @@ LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
-    case WM_CLOSE:
-      Close();
-      return 0;
+    case WM_CLOSE: Close(); return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE && activeControl_ && activeControl_->CanFocus()) {
         ::SetFocus(activeControl_->Handle());
         return 0;
       }
       break;
-    default:
-      break;
+    default: break;
   }
   return Control::WndProc(msg, wParam, lParam);
 }
@@ -261,9 +268,9 @@ void Form::ControlDestroyed(Control* control) noexcept {
 
 HWND Form::Tooltip() {
   if (tooltip_) return tooltip_;
-  tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
+  tooltip_ =
+      CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleA(nullptr), nullptr);
   SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
   SendMessageA(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(Application::Instance().HintFontHandle()), TRUE);
   return tooltip_;

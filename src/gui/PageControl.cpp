@@ -41,8 +41,11 @@ int TabSheet::PageIndex() const noexcept {
 
 PageControl::PageControl(Control* parent, const Design& d)
     : Control(parent, d,
-              {.className = WC_TABCONTROLA, .style = WS_TABSTOP | WS_CLIPCHILDREN, .defaultWidth = 289,
-               .defaultHeight = 193, .tabStop = true}) {
+              {.className = WC_TABCONTROLA,
+               .style = WS_TABSTOP | WS_CLIPCHILDREN,
+               .defaultWidth = 289,
+               .defaultHeight = 193,
+               .tabStop = true}) {
   OnChanging = d.onChanging;
   OnChange = d.onChange;
   OnEnter = d.onEnter;
@@ -177,8 +180,7 @@ LRESULT PageControl::Notify(NMHDR* header) {
       }
       return 0;
     }
-    default:
-      return 0;
+    default: return 0;
   }
 }
 

@@ -30,7 +30,7 @@ inline constexpr TColor clWhite = 0x00FFFFFFu;
 
 struct Font {
   std::string name = "MS Sans Serif";
-  int height = -11;                    // LOGFONT height: negative is the character height
+  int height = -11;  // LOGFONT height: negative is the character height
   BYTE charset = DEFAULT_CHARSET;
   TColor color = clWindowText;
   bool bold = false;
@@ -63,7 +63,7 @@ struct Design {
   std::string name{};
   int left = 0;
   int top = 0;
-  int width = -1;   // -1: the kind's default size
+  int width = -1;  // -1: the kind's default size
   int height = -1;
   std::string caption{};  // caption of a label, button, box or form; text of an edit
   Align align = Align::None;
@@ -71,29 +71,29 @@ struct Design {
   bool enabled = true;
   bool visible = true;
   TColor color = clDefault;
-  std::optional<Font> font{};           // none: the parent's font
+  std::optional<Font> font{};  // none: the parent's font
   std::string hint{};
-  std::optional<bool> showHint{};       // none: as the parent
-  int tabOrder = -1;                  // -1: after the siblings made before it
-  std::optional<bool> tabStop{};        // none: the kind's default
+  std::optional<bool> showHint{};  // none: as the parent
+  int tabOrder = -1;               // -1: after the siblings made before it
+  std::optional<bool> tabStop{};   // none: the kind's default
   std::intptr_t tag = 0;
 
   // Kind-specific.
   ComboStyle style = ComboStyle::DropDown;
   std::vector<std::string> items{};
   int itemIndex = -1;
-  bool isDefault = false;             // Enter presses it
-  bool cancel = false;                // Esc presses it
+  bool isDefault = false;  // Enter presses it
+  bool cancel = false;     // Esc presses it
   int modalResult = mrNone;
   char passwordChar = 0;
-  int maxLength = 0;                  // 0: no limit
+  int maxLength = 0;  // 0: no limit
   bool readOnly = false;
   ScrollBars scrollBars = ScrollBars::None;
   bool checked = false;
   TextAlign alignment = TextAlign::Left;
-  std::optional<bool> autoSize{};       // labels size themselves to their caption by default
+  std::optional<bool> autoSize{};  // labels size themselves to their caption by default
   Bevel bevel = Bevel::Raised;
-  std::optional<bool> wordWrap{};       // memos wrap long lines by default
+  std::optional<bool> wordWrap{};  // memos wrap long lines by default
 
   // Handlers, named in the design after the control and its event.
   std::function<void()> onClick{};

@@ -32,8 +32,8 @@ class ControlsTest : public testing::Test {
 };
 
 TEST_F(ControlsTest, EditPropertiesReachTheWindow) {
-  auto* ed = form->Add<Edit>({.name = "edName", .left = 10, .top = 20, .width = 150, .height = 21,
-                              .caption = "Иванов", .maxLength = 63});
+  auto* ed = form->Add<Edit>(
+      {.name = "edName", .left = 10, .top = 20, .width = 150, .height = 21, .caption = "Иванов", .maxLength = 63});
   RECT r;
   GetWindowRect(ed->Handle(), &r);
   MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&r), 2);
@@ -82,8 +82,8 @@ TEST_F(ControlsTest, EditMaxLengthStopsTheOperator) {
 
 TEST_F(ControlsTest, MemoKeepsLineBreaksAndModifiedState) {
   int changes = 0;
-  auto* mem = form->Add<Memo>({.name = "mem", .width = 200, .height = 100, .scrollBars = ScrollBars::Vertical,
-                               .onChange = [&] { ++changes; }});
+  auto* mem = form->Add<Memo>(
+      {.name = "mem", .width = 200, .height = 100, .scrollBars = ScrollBars::Vertical, .onChange = [&] { ++changes; }});
   EXPECT_TRUE(Style(*mem) & ES_MULTILINE);
   EXPECT_TRUE(Style(*mem) & WS_VSCROLL);
   mem->SetText("[UserData]\r\nFullName=Иван\r\n");
@@ -150,10 +150,12 @@ TEST_F(ControlsTest, CheckBoxClickTogglesAndFiresButSetCheckedDoesNot) {
 TEST_F(ControlsTest, RadioButtonsOfOneParentExcludeEachOther) {
   int clicksA = 0, clicksB = 0;
   auto* box = form->Add<GroupBox>({.name = "gb", .width = 200, .height = 100, .caption = "Членство"});
-  auto* a = box->Add<RadioButton>({.name = "rbA", .left = 8, .top = 20, .caption = "Рабочая группа",
-                                   .checked = true, .onClick = [&] { ++clicksA; }});
-  auto* b = box->Add<RadioButton>({.name = "rbB", .left = 8, .top = 44, .caption = "Домен",
-                                   .onClick = [&] { ++clicksB; }});
+  auto* a = box->Add<RadioButton>(
+      {.name = "rbA", .left = 8, .top = 20, .caption = "Рабочая группа", .checked = true, .onClick = [&] {
+         ++clicksA;
+       }});
+  auto* b =
+      box->Add<RadioButton>({.name = "rbB", .left = 8, .top = 44, .caption = "Домен", .onClick = [&] { ++clicksB; }});
   EXPECT_EQ(box->Caption(), "Членство");
   Click(*b);
   EXPECT_TRUE(b->Checked());
@@ -180,15 +182,21 @@ TEST_F(ControlsTest, LabelSizesToCaptionAndReportsClicks) {
   Click(*lbl);
   EXPECT_EQ(clicks, 1);
 
-  auto* fixed = form->Add<Label>({.name = "fixed", .width = 35, .height = 16, .caption = " RUS ",
-                                  .alignment = TextAlign::Center, .autoSize = false});
+  auto* fixed = form->Add<Label>({.name = "fixed",
+                                  .width = 35,
+                                  .height = 16,
+                                  .caption = " RUS ",
+                                  .alignment = TextAlign::Center,
+                                  .autoSize = false});
   EXPECT_EQ(fixed->Width(), 35);
   EXPECT_EQ(Style(*fixed) & SS_TYPEMASK, SS_CENTER);
 }
 
 TEST_F(ControlsTest, DropDownListPickFiresOnChangeOnce) {
   int changes = 0;
-  auto* cb = form->Add<ComboBox>({.name = "cbResolution", .width = 193, .style = ComboStyle::DropDownList,
+  auto* cb = form->Add<ComboBox>({.name = "cbResolution",
+                                  .width = 193,
+                                  .style = ComboStyle::DropDownList,
                                   .items = {"(По умолчанию)", "  640x480", "  800x600", "1024x768"},
                                   .onChange = [&] { ++changes; }});
   EXPECT_EQ(SendMessageA(cb->Handle(), CB_GETCOUNT, 0, 0), 4);
@@ -213,8 +221,10 @@ TEST_F(ControlsTest, DropDownComboTypingAndPickingFireOnChange) {
   int changes = 0;
   std::string seen;
   gui::ComboBox* cb = nullptr;
-  cb = form->Add<ComboBox>({.name = "cbAdapters", .items = {"Adapter1", "Adapter2"},
-                            .onChange = [&] { ++changes; seen = cb->Text(); }});
+  cb = form->Add<ComboBox>({.name = "cbAdapters", .items = {"Adapter1", "Adapter2"}, .onChange = [&] {
+                              ++changes;
+                              seen = cb->Text();
+                            }});
   cb->AddItem("Adapter3", "params.Adapter3");
   EXPECT_EQ(cb->ItemCount(), 3);
   EXPECT_EQ(cb->ItemData(2), "params.Adapter3");

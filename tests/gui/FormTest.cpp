@@ -19,10 +19,10 @@ namespace {
 struct Dialog {
   Form form{{.name = "dlg", .width = 381, .height = 289, .caption = "Настройки"}};
   Panel* pnl = form.Add<Panel>({.name = "pnlButtons", .height = 41, .align = Align::Bottom});
-  Button* save = pnl->Add<Button>({.name = "btnSave", .left = 80, .top = 8, .caption = "Сохранить",
-                                   .isDefault = true, .modalResult = mrOk});
-  Button* cancel = pnl->Add<Button>({.name = "btnCancel", .left = 176, .top = 8, .caption = "Отмена",
-                                     .cancel = true, .modalResult = mrCancel});
+  Button* save = pnl->Add<Button>(
+      {.name = "btnSave", .left = 80, .top = 8, .caption = "Сохранить", .isDefault = true, .modalResult = mrOk});
+  Button* cancel = pnl->Add<Button>(
+      {.name = "btnCancel", .left = 176, .top = 8, .caption = "Отмена", .cancel = true, .modalResult = mrCancel});
   PageControl* pc = form.Add<PageControl>({.name = "PC", .align = Align::Client});
   TabSheet* first = pc->AddSheet("tsFirst", "Первая");
   TabSheet* second = pc->AddSheet("tsSecond", "Вторая");
@@ -185,9 +185,9 @@ TEST(PageSwitch, CtrlTabCyclesThePagesAsClicksWould) {
     EXPECT_EQ(SendMessageA(d.pc->Handle(), TCM_GETCURSEL, 0, 0), 2);
     d.cancel->Click();
   });
-  EXPECT_EQ(events, (std::vector<std::string>{"changing:tsFirst", "change:tsSecond", "changing:tsSecond",
-                                              "change:tsThird", "changing:tsThird", "change:tsFirst",
-                                              "changing:tsFirst", "change:tsThird"}));
+  EXPECT_EQ(events,
+            (std::vector<std::string>{"changing:tsFirst", "change:tsSecond", "changing:tsSecond", "change:tsThird",
+                                      "changing:tsThird", "change:tsFirst", "changing:tsFirst", "change:tsThird"}));
 }
 
 TEST(PageSwitch, HiddenTabsAreLeftOutAndDestroyedSheetsGoWithTheirTabs) {

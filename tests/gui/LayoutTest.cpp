@@ -52,15 +52,14 @@ TEST(Layout, AlignedControlsFollowTheFormsClientArea) {
 TEST(Layout, AnchorsKeepDistancesToTheParentsEdges) {
   Form form({.name = "form", .width = 300, .height = 200});
   auto* stretch = form.Add<Edit>({.name = "stretch", .left = 10, .top = 10, .width = 200, .anchors = LeftTopRight});
-  auto* stick = form.Add<Button>({.name = "stick", .left = 220, .top = 160, .width = 75, .height = 25,
-                                  .anchors = RightBottom});
+  auto* stick =
+      form.Add<Button>({.name = "stick", .left = 220, .top = 160, .width = 75, .height = 25, .anchors = RightBottom});
   auto* fixed = form.Add<Edit>({.name = "fixed", .left = 10, .top = 40, .width = 100});
-  auto* tall = form.Add<Memo>({.name = "tall", .left = 10, .top = 70, .width = 100, .height = 80,
-                               .anchors = LeftTopBottom});
+  auto* tall =
+      form.Add<Memo>({.name = "tall", .left = 10, .top = 70, .width = 100, .height = 80, .anchors = LeftTopBottom});
 
   form.SetClientSize(400, 260);
-  RECT s = BoundsInParent(*stretch), k = BoundsInParent(*stick), f = BoundsInParent(*fixed),
-       t = BoundsInParent(*tall);
+  RECT s = BoundsInParent(*stretch), k = BoundsInParent(*stick), f = BoundsInParent(*fixed), t = BoundsInParent(*tall);
   EXPECT_EQ(s.left, 10);
   EXPECT_EQ(s.right - s.left, 300) << "left and right anchors stretch";
   EXPECT_EQ(k.left, 320);
@@ -111,7 +110,9 @@ TEST(Layout, ResizeNotificationFollowsTheLayout) {
 TEST(Look, ColoursReachTheControlsPainting) {
   Form form({.name = "form", .width = 200, .height = 100});
   auto* ed = form.Add<Edit>({.name = "ed"});
-  auto* lbl = form.Add<Label>({.name = "lbl", .caption = " RUS ", .color = clNavy,
+  auto* lbl = form.Add<Label>({.name = "lbl",
+                               .caption = " RUS ",
+                               .color = clNavy,
                                .font = Font{.name = "MS Sans Serif", .height = -13, .color = clWindow}});
   HDC dc = GetDC(form.Handle());
   auto paint = [&](Control& c, UINT msg) {
@@ -130,7 +131,9 @@ TEST(Look, ColoursReachTheControlsPainting) {
 }
 
 TEST(Look, FontsAndCharsetsReachTheWindowsAndPassToChildren) {
-  Form form({.name = "form", .width = 200, .height = 100,
+  Form form({.name = "form",
+             .width = 200,
+             .height = 100,
              .font = Font{.name = "MS Sans Serif", .height = -11, .charset = DEFAULT_CHARSET}});
   auto* pnl = form.Add<Panel>({.name = "pnl"});
   auto* ed = pnl->Add<Edit>({.name = "ed"});

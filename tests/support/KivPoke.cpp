@@ -1,0 +1,79 @@
+// kivpoke: acts on a running KivEdt from outside, by the "KivName" of its
+// windows, for `make run` on a virtual display and for scripts.
+//   kivpoke wait NAME [MS]   waits until a window of that name exists
+//   kivpoke click NAME       presses the button of that name
+//   kivpoke close NAME       closes the top-level window of that name (close box)
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::string KivName(HWND hwnd) {
+  auto atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropA(hwnd, "KivName")));
+  if (!atom) return {};
+  char buffer[256] = {};
+  UINT length = GlobalGetAtomNameA(atom, buffer, sizeof(buffer));
+  return std::string(buffer, length);
+}
+
+struct Search {
+  std::string name;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK Child(HWND hwnd, LPARAM lParam) {
+  auto* s = reinterpret_cast<Search*>(lParam);
+  if (KivName(hwnd) != s->name) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+BOOL CALLBACK Top(HWND hwnd, LPARAM lParam) {
+  auto* s = reinterpret_cast<Search*>(lParam);
+  if (KivName(hwnd) == s->name) {
+    s->found = hwnd;
+    return FALSE;
+  }
+  EnumChildWindows(hwnd, &Child, lParam);
+  return s->found ? FALSE : TRUE;
+}
+
+HWND Find(const std::string& name) {
+  Search s{name};
+  EnumWindows(&Top, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: kivpoke wait|click|close NAME [MS]\n");
+    return 2;
+  }
+  std::string verb = argv[1], name = argv[2];
+  if (verb == "wait") {
+    DWORD limit = argc > 3 ? static_cast<DWORD>(std::atoi(argv[3])) : 10000;
+    DWORD start = GetTickCount();
+    while (!Find(name)) {
+      if (GetTickCount() - start > limit) return 1;
+      Sleep(50);
+    }
+    return 0;
+  }
+  HWND hwnd = Find(name);
+  if (!hwnd) return 1;
+  if (verb == "click") {
+    PostMessageA(hwnd, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (verb == "close") {
+    PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return 0;
+  }
+  return 2;
+}

@@ -1,11 +1,7 @@
 // KivEdt: entry point.
 
-#include "dialog/Dlg_Settings.h"
-#include "gui/Application.h"
+#include "app/MainSequence.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  gui::Application application;
-  TdlgSettings dialog;
-  dialog.ShowModal();
-  return 0;
-}
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunMainSequence(); }

@@ -1,6 +1,11 @@
-// The settings dialog's design and layout.
+// The settings dialog: its design, page creation, and the page contract
+// driven from the tab changes and the Save button.
 
 #include "dialog/Dlg_Settings.h"
+
+#include "gui/Application.h"
+
+#include <memory>
 
 using namespace gui;
 
@@ -8,13 +13,14 @@ namespace {
 const Font kSansSerif8{.name = "MS Sans Serif", .height = -11, .charset = DEFAULT_CHARSET};
 }
 
-TdlgSettings::TdlgSettings()
+TdlgSettings::TdlgSettings(const std::vector<TCommonSettingsFrameClass>& pages)
     : Form({.name = "dlgSettings",
             .width = 381,
             .height = 289,
             .caption = "Настройки",
             .color = clBtnFace,
-            .font = kSansSerif8}) {
+            .font = kSansSerif8,
+            .showHint = true}) {
   pnlButtons = Add<Panel>({.name = "pnlButtons", .height = 41, .align = Align::Bottom});
   btnSave = pnlButtons->Add<Button>({.name = "btnSave",
                                      .left = 80,
@@ -24,7 +30,8 @@ TdlgSettings::TdlgSettings()
                                      .caption = "Сохранить",
                                      .tabOrder = 0,
                                      .isDefault = true,
-                                     .modalResult = mrOk});
+                                     .modalResult = mrOk,
+                                     .onClick = [this] { btnSaveClick(); }});
   btnCancel = pnlButtons->Add<Button>({.name = "btnCancel",
                                        .left = 176,
                                        .top = 8,
@@ -34,7 +41,11 @@ TdlgSettings::TdlgSettings()
                                        .tabOrder = 1,
                                        .cancel = true,
                                        .modalResult = mrCancel});
-  PC = Add<PageControl>({.name = "PC", .align = Align::Client, .font = kSansSerif8});
+  PC = Add<PageControl>({.name = "PC",
+                         .align = Align::Client,
+                         .font = kSansSerif8,
+                         .onChange = [this] { PCChange(); },
+                         .onChanging = [this](bool& allow) { PCChanging(allow); }});
   lblKeyBoardIndicator = pnlButtons->Add<Label>(
       {.name = "lblKeyBoardIndicator",
        .left = 8,
@@ -46,7 +57,62 @@ TdlgSettings::TdlgSettings()
        .font = Font{.name = "MS Sans Serif", .height = -13, .charset = DEFAULT_CHARSET, .color = clWindow},
        .autoSize = false});
   Label1 = pnlButtons->Add<Label>({.name = "Label1", .align = Align::Right, .alignment = TextAlign::Center});
+
+  for (const auto& pageClass : pages)
+    if (pageClass) AddPage(pageClass);
+  // Bring each of the first two pages to the front once, as the designer's
+  // form does, without loading or saving anything.
+  if (PC->PageCount() >= 2) {
+    PC->SetActivePage(PC->Page(1));
+    PC->SetActivePage(PC->Page(0));
+  }
+  if (TCommonSettingsFrame* first = PageOf(PC->ActivePage())) first->LoadSettings();
   ArrangeButtons();
+}
+
+void TdlgSettings::AddPage(const TCommonSettingsFrameClass& pageClass) {
+  TabSheet* sheet = PC->AddSheet("", pageClass.GetCaption());
+  TCommonSettingsFrame* page = pageClass.Create(sheet);
+  if (!page->HasValidData()) {
+    PC->DestroyChild(sheet);
+    return;
+  }
+  sheet->SetTag(reinterpret_cast<std::intptr_t>(page));
+}
+
+TCommonSettingsFrame* TdlgSettings::PageOf(const TabSheet* sheet) noexcept {
+  return sheet ? reinterpret_cast<TCommonSettingsFrame*>(sheet->Tag()) : nullptr;
+}
+
+void TdlgSettings::PCChanging(bool&) {
+  if (TCommonSettingsFrame* page = PageOf(PC->ActivePage())) page->SaveSettings();
+}
+
+void TdlgSettings::PCChange() {
+  TabSheet* sheet = PC->ActivePage();
+  if (TCommonSettingsFrame* page = PageOf(sheet); page && sheet->TabVisible()) page->LoadSettings();
+}
+
+void TdlgSettings::btnSaveClick() {
+  bool ok = true;
+  for (TabSheet* sheet : PC->Pages()) {
+    TCommonSettingsFrame* page = PageOf(sheet);
+    if (!page) continue;
+    PC->SetActivePage(sheet);
+    ok = page->CheckBeforeSave(true);
+    if (!ok) break;
+  }
+  if (ok) {
+    savePressed_ = true;
+    SaveAllPages();
+  } else {
+    SetModalResult(mrNone);
+  }
+}
+
+void TdlgSettings::SaveAllPages() {
+  for (TabSheet* sheet : PC->Pages())
+    if (TCommonSettingsFrame* page = PageOf(sheet); page && sheet->TabVisible()) page->SaveSettings();
 }
 
 void TdlgSettings::Resize() {
@@ -55,7 +121,15 @@ void TdlgSettings::Resize() {
 }
 
 void TdlgSettings::ArrangeButtons() {
+  if (!btnSave || !btnCancel) return;  // resized while the design is being built
   int left = (Width() - (btnSave->Width() + 20 + btnCancel->Width())) / 2;
   btnSave->SetLeft(left);
   btnCancel->SetLeft(btnSave->Left() + btnSave->Width() + 20);
+}
+
+bool ShowSettings(const std::vector<TCommonSettingsFrameClass>& pages, bool* savePressed) {
+  auto dialog = std::make_unique<TdlgSettings>(pages);
+  bool ok = dialog->ShowModal() == mrOk;
+  if (savePressed) *savePressed = dialog->SavePressed();
+  return ok;
 }

@@ -147,6 +147,8 @@ class GroupBox : public Control {
 class Frame : public Control {
  public:
   Frame(Control* parent, const Design& design);
+  // A frame passes the focus on to its controls rather than taking it.
+  [[nodiscard]] bool IsTabTarget() const noexcept override { return false; }
 
  protected:
   [[nodiscard]] bool OwnsBackground() const noexcept override { return true; }

@@ -1,0 +1,39 @@
+// Launcher: environment expansion and process start.
+
+#include "app/Launcher.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace {
+// The buffer the commands were always expanded into; a longer result is
+// expanded again into a buffer of its full size rather than cut.
+constexpr DWORD kExpandBuffer = 129;
+}  // namespace
+
+std::string ExpandEnvironment(const std::string& text) {
+  std::vector<char> buffer(kExpandBuffer);
+  DWORD needed = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), kExpandBuffer);
+  if (needed > kExpandBuffer) {
+    buffer.assign(needed + 1, '\0');
+    needed = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), needed + 1);
+  }
+  if (needed == 0) return text;
+  return std::string(buffer.data());
+}
+
+bool RunProgram(const std::string& commandLine, bool wait) {
+  std::string line = ExpandEnvironment(commandLine);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  // 0x30: a console of its own and the normal priority class.
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS,
+                      nullptr, nullptr, &startup, &process))
+    return false;
+  if (wait) WaitForSingleObject(process.hProcess, INFINITE);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}

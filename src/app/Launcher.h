@@ -1,0 +1,14 @@
+#pragma once
+// Launcher: %NAME% expansion and the start of other programs, for the
+// commands and paths taken from configuration.
+
+#include <string>
+
+// The text with its %NAME% references replaced by the process environment;
+// references to undefined variables stay as written. The result is never
+// cut, however long.
+[[nodiscard]] std::string ExpandEnvironment(const std::string& text);
+
+// Starts the expanded command line as a new process with a console of its
+// own; with `wait`, returns only when it has ended. True when it started.
+bool RunProgram(const std::string& commandLine, bool wait);

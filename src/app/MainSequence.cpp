@@ -1,0 +1,168 @@
+// The main sequence: settle the answer file, make the working copy, show the
+// dialog, commit on OK, run the exit programs, remove the working copy.
+
+#include "app/MainSequence.h"
+
+#include "app/Launcher.h"
+#include "dialog/CommonSettringFrame.h"
+#include "dialog/Dlg_Settings.h"
+#include "dialog/PreviewFrame.h"
+#include "gui/Application.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+std::string Trim(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return s.substr(b, e - b);
+}
+
+bool FileExists(const std::string& name) {
+  DWORD attributes = GetFileAttributesA(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<TCommonSettingsFrameClass> PageList() {
+  return {
+      ClassOf<TFramePreview>(),
+  };
+}
+
+// A message box that closes by itself, for errors that must not hold an
+// unattended setup.
+HWND g_timedBox = nullptr;
+HHOOK g_timedHook = nullptr;
+
+LRESULT CALLBACK TimedBoxHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE && !g_timedBox) g_timedBox = reinterpret_cast<HWND>(wParam);
+  return CallNextHookEx(g_timedHook, code, wParam, lParam);
+}
+
+void CALLBACK CloseTimedBox(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  if (g_timedBox) PostMessageA(g_timedBox, WM_COMMAND, IDOK, 0);
+}
+
+void ShowTimedMessage(const std::string& text, UINT flags, UINT seconds) {
+  g_timedBox = nullptr;
+  g_timedHook = SetWindowsHookExA(WH_CBT, &TimedBoxHook, nullptr, GetCurrentThreadId());
+  UINT_PTR timer = SetTimer(nullptr, 0, seconds * 1000, &CloseTimedBox);
+  MessageBoxA(nullptr, text.c_str(), "KivEdt", flags | MB_SETFOREGROUND | MB_TOPMOST);
+  KillTimer(nullptr, timer);
+  if (g_timedHook) UnhookWindowsHookEx(g_timedHook);
+  g_timedHook = nullptr;
+  g_timedBox = nullptr;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
+  std::vector<std::string> items;
+  const char* p = commandLine.c_str();
+  for (;;) {
+    for (;;) {
+      while (*p && static_cast<unsigned char>(*p) <= ' ') ++p;
+      // An empty pair of quotes between arguments is no argument.
+      if (p[0] == '"' && p[1] == '"' && (static_cast<unsigned char>(p[2]) <= ' '))
+        p += 2;
+      else
+        break;
+    }
+    if (!*p) break;
+    std::string item;
+    while (static_cast<unsigned char>(*p) > ' ') {
+      if (*p == '"') {
+        ++p;
+        while (*p && *p != '"') item += *p++;
+        if (*p) ++p;
+      } else {
+        item += *p++;
+      }
+    }
+    items.push_back(item);
+  }
+  return items;
+}
+
+std::string ProgramDirectory() {
+  char path[MAX_PATH * 4] = {};
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
+  std::string name(path, length);
+  size_t slash = name.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+}
+
+void ParseCommandLine(const std::string& commandLine, const std::string& programDir) {
+  std::vector<std::string> items = SplitCommandLine(commandLine);
+  for (size_t i = 1; i < items.size(); ++i) {
+    std::string argument = Trim(items[i]);
+    if (argument.rfind("-f:", 0) != 0 && argument.rfind("/f:", 0) != 0) continue;
+    std::string name = argument.substr(3);
+    if (name.empty() || !FileExists(name)) continue;
+    if (name.find_first_of("\\:") == std::string::npos) name = programDir + name;
+    AnswerFileName = name;
+  }
+}
+
+void ParseCommandLine() { ParseCommandLine(GetCommandLineA(), ProgramDirectory()); }
+
+void RunExitPrograms() {
+  std::vector<std::string> entries = EditorDirectives;
+  std::stable_sort(entries.begin(), entries.end(), [](const std::string& a, const std::string& b) {
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                          static_cast<int>(b.size())) == CSTR_LESS_THAN;
+  });
+  for (const std::string& entry : entries) {
+    std::string key = Trim(entry);
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+    if (key.rfind("RUNONEXIT", 0) != 0) continue;
+    size_t equals = entry.find('=');
+    if (equals == std::string::npos) continue;
+    RunProgram(entry.substr(equals + 1), true);
+  }
+}
+
+int RunMainSequence() {
+  EditorDirectives.clear();
+  AnswerFileName = ExpandEnvironment("%SystemRoot%\\System32\\$winnt$.inf");
+  gui::Application application;
+  try {
+    ParseCommandLine();
+    WorkFileName = AnswerFileName + ".new";
+    CopyFileA(AnswerFileName.c_str(), WorkFileName.c_str(), FALSE);
+    Beep(1000, 700);
+    bool savePressed = false;
+    if (ShowSettings(PageList(), &savePressed)) {
+      if (!CopyFileA(WorkFileName.c_str(), AnswerFileName.c_str(), FALSE)) {
+        DWORD error = GetLastError();
+        // The operator saved edits that did not reach the answer file: he
+        // must know. A working copy that never existed holds no edits, and
+        // after the countdown nobody is there to read it.
+        if (savePressed && FileExists(WorkFileName))
+          ShowTimedMessage("Изменения не записаны в файл ответов \"" + AnswerFileName + "\". " + SysErrorMessage(error),
+                           MB_OK | MB_ICONSTOP, 300);
+      }
+      RunExitPrograms();
+    }
+  } catch (...) {
+    std::string message = "Unknown error";
+    try {
+      throw;
+    } catch (const std::exception& e) {
+      message = e.what();
+    } catch (...) {
+    }
+    ShowTimedMessage(message, MB_OK | MB_ICONSTOP, 30);
+    if (!WorkFileName.empty()) DeleteFileA(WorkFileName.c_str());
+    return 1;
+  }
+  DeleteFileA(WorkFileName.c_str());
+  return 0;
+}

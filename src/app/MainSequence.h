@@ -1,0 +1,26 @@
+#pragma once
+// MainSequence: what KivEdt does from start to end: the answer file and its
+// working copy, the settings dialog, the commit on OK and the exit programs.
+
+#include <string>
+#include <vector>
+
+// The command line's arguments, split as the program's own start-up does:
+// blanks separate, double quotes group blanks and are removed. The first
+// item is the program itself.
+[[nodiscard]] std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+
+// Applies the "-f:"/"/f:" arguments of a command line to AnswerFileName;
+// `programDir` ends with a separator.
+void ParseCommandLine(const std::string& commandLine, const std::string& programDir);
+void ParseCommandLine();
+
+// Runs, one after the other and each waited for, the "RunOnExit" entries of
+// EditorDirectives in text order.
+void RunExitPrograms();
+
+// The directory of the running program, with its trailing separator.
+[[nodiscard]] std::string ProgramDirectory();
+
+// The whole run; returns the process exit code.
+int RunMainSequence();

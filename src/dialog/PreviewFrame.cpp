@@ -1,0 +1,109 @@
+// The preview page: shows the working copy as the other pages left it and
+// writes a hand edit back when the page is left or Save is pressed.
+
+#include "dialog/PreviewFrame.h"
+
+#include <stdexcept>
+
+using namespace gui;
+
+std::string SysErrorMessage(DWORD code) {
+  char* buffer = nullptr;
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                    FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                                nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+  std::string text = length && buffer ? std::string(buffer, length) : std::string();
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.')) text.pop_back();
+  if (text.empty()) text = "System error " + std::to_string(code);
+  return text;
+}
+
+namespace {
+struct FileHandle {
+  HANDLE h;
+  ~FileHandle() {
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  }
+};
+}  // namespace
+
+std::string LoadTextFile(const std::string& fileName) {
+  FileHandle file{CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (file.h == INVALID_HANDLE_VALUE)
+    throw std::runtime_error("Cannot open file \"" + fileName + "\". " + SysErrorMessage(GetLastError()));
+  LARGE_INTEGER size{};
+  GetFileSizeEx(file.h, &size);
+  std::string raw(static_cast<size_t>(size.QuadPart), '\0');
+  DWORD got = 0;
+  size_t done = 0;
+  while (done < raw.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(raw.size() - done, 1u << 30));
+    if (!ReadFile(file.h, raw.data() + done, chunk, &got, nullptr))
+      throw std::runtime_error("Cannot open file \"" + fileName + "\". " + SysErrorMessage(GetLastError()));
+    if (got == 0) break;
+    done += got;
+  }
+  raw.resize(done);
+  std::string text;
+  text.reserve(raw.size() + raw.size() / 16);
+  for (size_t i = 0; i < raw.size(); ++i) {
+    char c = raw[i];
+    if (c == '\r') {
+      text += "\r\n";
+      if (i + 1 < raw.size() && raw[i + 1] == '\n') ++i;
+    } else if (c == '\n') {
+      text += "\r\n";
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+void SaveTextFile(const std::string& fileName, const std::string& text) {
+  FileHandle file{
+      CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (file.h == INVALID_HANDLE_VALUE)
+    throw std::runtime_error("Cannot create file \"" + fileName + "\". " + SysErrorMessage(GetLastError()));
+  DWORD written = 0;
+  if (!WriteFile(file.h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written != text.size())
+    throw std::runtime_error("Cannot create file \"" + fileName + "\". " + SysErrorMessage(GetLastError()));
+}
+
+TFramePreview::TFramePreview(Control* owner) : TCommonSettingsFrame(owner, "FramePreview") {
+  memPrewiwIni = Add<Memo>({.name = "memPrewiwIni",
+                            .align = Align::Client,
+                            .tabOrder = 0,
+                            .scrollBars = ScrollBars::Vertical,
+                            .wordWrap = false});
+  Panel1 = Add<Panel>({.name = "Panel1", .height = 22, .align = Align::Bottom, .bevel = Bevel::None});
+  chkAllowEdit = Panel1->Add<CheckBox>({.name = "chkAllowEdit",
+                                        .left = 6,
+                                        .top = 6,
+                                        .width = 147,
+                                        .height = 13,
+                                        .caption = "Редактировать",
+                                        .onClick = [this] { chkAllowEditClick(); }});
+}
+
+std::string TFramePreview::GetCaption() { return "Итоговый вид"; }
+
+void TFramePreview::chkAllowEditClick() {
+  bool editable = chkAllowEdit->Checked();
+  memPrewiwIni->SetReadOnly(!editable);
+  memPrewiwIni->SetColor(editable ? clWindow : clBtnFace);
+}
+
+void TFramePreview::LoadSettings() {
+  TCommonSettingsFrame::LoadSettings();
+  chkAllowEditClick();
+  memPrewiwIni->SetText(LoadTextFile(WorkFileName));
+}
+
+void TFramePreview::SaveSettings() {
+  TCommonSettingsFrame::SaveSettings();
+  if (IsSaveAllowed() && chkAllowEdit->Checked() && memPrewiwIni->Modified())
+    SaveTextFile(WorkFileName, memPrewiwIni->Text());
+}

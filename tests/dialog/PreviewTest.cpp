@@ -1,0 +1,157 @@
+// The preview page: the working copy as text, and a hand edit written back
+// only when editing was allowed and something was typed.
+
+#include "dialog/Dlg_Settings.h"
+#include "dialog/PreviewFrame.h"
+#include "support/Operator.h"
+#include "support/TestFiles.h"
+
+#include "app/Profile.h"
+
+#include <gtest/gtest.h>
+
+using namespace gui;
+using namespace kivtest;
+
+namespace {
+
+// A page that shows the working copy's FullName, as the real pages do.
+class NamePage : public TCommonSettingsFrame {
+ public:
+  explicit NamePage(Control* owner) : TCommonSettingsFrame(owner, "NamePage") {
+    edName = Add<Edit>({.name = "edName"});
+  }
+  static std::string GetCaption() { return "Данные"; }
+  void LoadSettings() override {
+    TCommonSettingsFrame::LoadSettings();
+    std::string value;
+    ReadValue("UserData", "FullName", "", "", value);
+    edName->SetText(value);
+  }
+  Edit* edName;
+};
+
+class PreviewTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    WorkFileName = folder / "winnt.sif.new";
+    // Mixed line ends, as files edited by hand have them.
+    WriteWholeFile(WorkFileName, "[UserData]\r\nFullName = \"Иванов\"\nOrgName=ООО\r\n");
+  }
+  TFramePreview* Preview(TdlgSettings& dlg) {
+    return static_cast<TFramePreview*>(TdlgSettings::PageOf(dlg.PC->Page(dlg.PC->PageCount() - 1)));
+  }
+  ScratchFolder folder;
+};
+
+TEST_F(PreviewTest, ShowsTheWorkingCopyWithCrLfAndReadOnlyUntilEditingIsAllowed) {
+  TdlgSettings dlg({ClassOf<TFramePreview>()});
+  TFramePreview* page = Preview(dlg);
+  EXPECT_EQ(dlg.PC->Page(0)->Caption(), "Итоговый вид");
+  EXPECT_EQ(page->memPrewiwIni->Text(), "[UserData]\r\nFullName = \"Иванов\"\r\nOrgName=ООО\r\n");
+  EXPECT_FALSE(page->memPrewiwIni->Modified());
+  EXPECT_TRUE(page->memPrewiwIni->ReadOnly());
+  EXPECT_EQ(page->memPrewiwIni->Color(), clBtnFace);
+  EXPECT_EQ(page->chkAllowEdit->Caption(), "Редактировать");
+  EXPECT_FALSE(page->chkAllowEdit->Checked());
+  RunModal(dlg, [&] {
+    Click(*page->chkAllowEdit);
+    EXPECT_FALSE(page->memPrewiwIni->ReadOnly());
+    EXPECT_EQ(page->memPrewiwIni->Color(), clWindow);
+    Click(*page->chkAllowEdit);
+    EXPECT_TRUE(page->memPrewiwIni->ReadOnly());
+    PressKey(VK_ESCAPE);
+  });
+}
+
+TEST_F(PreviewTest, NothingIsWrittenWithoutAnEdit) {
+  TdlgSettings dlg({ClassOf<NamePage>(), ClassOf<TFramePreview>()});
+  std::string before = ReadWholeFile(WorkFileName);
+  RunModal(dlg, [&] {
+    ClickTab(*dlg.PC, *dlg.PC->Page(1));
+    ClickTab(*dlg.PC, *dlg.PC->Page(0));
+    ClickTab(*dlg.PC, *dlg.PC->Page(1));
+    Click(*Preview(dlg)->chkAllowEdit);
+    Click(*dlg.btnSave);
+  });
+  EXPECT_EQ(ReadWholeFile(WorkFileName), before) << "line ends of the file stay as they were";
+}
+
+TEST_F(PreviewTest, TypingIntoTheReadOnlyTextReachesNothing) {
+  TdlgSettings dlg({ClassOf<TFramePreview>()});
+  std::string before = ReadWholeFile(WorkFileName);
+  RunModal(dlg, [&] {
+    Type(*Preview(dlg)->memPrewiwIni, "junk");
+    Click(*dlg.btnSave);
+  });
+  EXPECT_EQ(ReadWholeFile(WorkFileName), before);
+}
+
+TEST_F(PreviewTest, AnEditWithdrawnByUncheckingIsNotWritten) {
+  TdlgSettings dlg({ClassOf<TFramePreview>()});
+  std::string before = ReadWholeFile(WorkFileName);
+  RunModal(dlg, [&] {
+    TFramePreview* page = Preview(dlg);
+    Click(*page->chkAllowEdit);
+    Type(*page->memPrewiwIni, "junk");
+    Click(*page->chkAllowEdit);
+    Click(*dlg.btnSave);
+  });
+  EXPECT_EQ(ReadWholeFile(WorkFileName), before);
+}
+
+TEST_F(PreviewTest, AHandEditReachesTheFileAndTheOtherPages) {
+  TdlgSettings dlg({ClassOf<NamePage>(), ClassOf<TFramePreview>()});
+  auto* names = static_cast<NamePage*>(TdlgSettings::PageOf(dlg.PC->Page(0)));
+  RunModal(dlg, [&] {
+    EXPECT_EQ(names->edName->Text(), "Иванов");
+    ClickTab(*dlg.PC, *dlg.PC->Page(1));
+    TFramePreview* page = Preview(dlg);
+    Click(*page->chkAllowEdit);
+    page->memPrewiwIni->SetFocus();
+    SendMessageA(page->memPrewiwIni->Handle(), EM_SETSEL, 0, -1);
+    Type(*page->memPrewiwIni, "[UserData]\rFullName=Петров\r");
+    ClickTab(*dlg.PC, *dlg.PC->Page(0));
+    EXPECT_EQ(names->edName->Text(), "Петров") << "the page shown next reads the hand edit";
+    PressKey(VK_ESCAPE);
+  });
+  EXPECT_EQ(ReadWholeFile(WorkFileName), "[UserData]\r\nFullName=Петров\r\n");
+}
+
+TEST_F(PreviewTest, AMissingWorkingCopyIsReportedAndTheTextStays) {
+  TdlgSettings dlg({ClassOf<NamePage>(), ClassOf<TFramePreview>()});
+  ExceptionRecorder recorder;
+  RunModal(dlg, [&] {
+    ClickTab(*dlg.PC, *dlg.PC->Page(1));
+    std::string shown = Preview(dlg)->memPrewiwIni->Text();
+    ClickTab(*dlg.PC, *dlg.PC->Page(0));
+    DeleteFileA(WorkFileName.c_str());
+    ClickTab(*dlg.PC, *dlg.PC->Page(1));
+    EXPECT_EQ(Preview(dlg)->memPrewiwIni->Text(), shown);
+    PressKey(VK_ESCAPE);
+  });
+  ASSERT_EQ(recorder.Messages().size(), 1u);
+  EXPECT_EQ(recorder.Messages()[0].rfind("Cannot open file \"" + WorkFileName + "\". ", 0), 0u)
+      << recorder.Messages()[0];
+  EXPECT_GT(recorder.Messages()[0].size(), ("Cannot open file \"" + WorkFileName + "\". ").size())
+      << "the system's reason follows";
+}
+
+TEST_F(PreviewTest, AWorkingCopyThatCannotBeWrittenIsReported) {
+  TdlgSettings dlg({ClassOf<TFramePreview>()});
+  ExceptionRecorder recorder;
+  HANDLE held = INVALID_HANDLE_VALUE;
+  int result = RunModal(dlg, [&] {
+    TFramePreview* page = Preview(dlg);
+    Click(*page->chkAllowEdit);
+    Type(*page->memPrewiwIni, "x");
+    held = CreateFileA(WorkFileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    Click(*dlg.btnSave);
+  });
+  CloseHandle(held);
+  EXPECT_EQ(result, mrOk);
+  ASSERT_EQ(recorder.Messages().size(), 1u);
+  EXPECT_EQ(recorder.Messages()[0].rfind("Cannot create file \"" + WorkFileName + "\". ", 0), 0u);
+}
+
+}  // namespace

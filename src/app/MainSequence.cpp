@@ -8,6 +8,8 @@
 #include "dialog/Dlg_Settings.h"
 #include "dialog/PreviewFrame.h"
 #include "gui/Application.h"
+#include "pages/DisplaySettingsFrame.h"
+#include "pages/IdentificationFrame.h"
 
 #include <windows.h>
 
@@ -30,6 +32,8 @@ bool FileExists(const std::string& name) {
 
 std::vector<TCommonSettingsFrameClass> PageList() {
   return {
+      ClassOf<TFrameIdentification>(),
+      ClassOf<TFrameDsiplaySettings>(),
       ClassOf<TFramePreview>(),
   };
 }

@@ -3,6 +3,7 @@
 //   kivpoke wait NAME [MS]   waits until a window of that name exists
 //   kivpoke click NAME       presses the button of that name
 //   kivpoke close NAME       closes the top-level window of that name (close box)
+//   kivpoke clickat NAME X Y clicks at a point of the window's client area
 
 #include <windows.h>
 
@@ -69,6 +70,12 @@ int main(int argc, char** argv) {
   if (!hwnd) return 1;
   if (verb == "click") {
     PostMessageA(hwnd, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (verb == "clickat" && argc > 4) {
+    LPARAM at = MAKELPARAM(std::atoi(argv[3]), std::atoi(argv[4]));
+    PostMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(hwnd, WM_LBUTTONUP, 0, at);
     return 0;
   }
   if (verb == "close") {

@@ -1,0 +1,52 @@
+// The user-data page: values copied verbatim between "UserData" and the boxes.
+
+#include "pages/IdentificationFrame.h"
+
+using namespace gui;
+
+namespace {
+const char kSection[] = "UserData";
+}
+
+TFrameIdentification::TFrameIdentification(Control* owner) : TCommonSettingsFrame(owner, "FrameIdentification") {
+  Label1 = Add<Label>({.name = "Label1", .left = 8, .top = 12, .caption = "Лицензиат ", .hint = "Полное имя"});
+  edFullName = Add<Edit>({.name = "edFullName", .left = 96, .top = 8, .width = 347, .anchors = LeftTopRight});
+  Label2 = Add<Label>({.name = "Label2", .left = 8, .top = 40, .caption = "Организация"});
+  edOrgName = Add<Edit>({.name = "edOrgName", .left = 96, .top = 36, .width = 347, .anchors = LeftTopRight});
+  Label3 = Add<Label>({.name = "Label3", .left = 8, .top = 68, .caption = "Серийный номер"});
+  edSerial = Add<Edit>({.name = "edSerial", .left = 8, .top = 84, .width = 435, .anchors = LeftTopRight});
+  Label4 = Add<Label>(
+      {.name = "Label4", .left = 8, .top = 116, .caption = "Имя компьютера (* - генерировать произвольное)"});
+  // The longest computer name setup takes.
+  edComputerName = Add<Edit>(
+      {.name = "edComputerName", .left = 8, .top = 132, .width = 435, .anchors = LeftTopRight, .maxLength = 63});
+}
+
+std::string TFrameIdentification::GetCaption() { return "Данные пользователя"; }
+
+void TFrameIdentification::LoadSettings() {
+  TCommonSettingsFrame::LoadSettings();
+  std::string value;
+  ReadValue(kSection, "ComputerName", "*", "", value);
+  edComputerName->SetText(value);
+  ReadValue(kSection, "FullName", "", "", value);
+  edFullName->SetText(value);
+  ReadValue(kSection, "OrgName", "", "", value);
+  edOrgName->SetText(value);
+  // Older files name the product key "ProductID"; where it exists it wins,
+  // and the save moves it to "ProductKey".
+  std::string productKey;
+  ReadValue(kSection, "ProductKey", "", "", productKey);
+  ReadValue(kSection, "ProductID", productKey, "", value);
+  edSerial->SetText(value);
+}
+
+void TFrameIdentification::SaveSettings() {
+  TCommonSettingsFrame::SaveSettings();
+  if (!IsSaveAllowed()) return;
+  WriteValue(kSection, "ComputerName", edComputerName->Text());
+  WriteValue(kSection, "FullName", edFullName->Text());
+  WriteValue(kSection, "OrgName", edOrgName->Text());
+  WriteValue(kSection, "ProductKey", edSerial->Text());
+  DeleteKey(kSection, "ProductID");
+}

@@ -1,0 +1,107 @@
+// The user-data page against real working copies.
+
+#include "dialog/Dlg_Settings.h"
+#include "pages/IdentificationFrame.h"
+#include "support/Operator.h"
+#include "support/TestFiles.h"
+
+#include "app/Profile.h"
+
+#include <gtest/gtest.h>
+
+using namespace gui;
+using namespace kivtest;
+
+namespace {
+
+class IdentificationTest : public testing::Test {
+ protected:
+  void Open(const std::string& content) {
+    WorkFileName = folder / "winnt.sif.new";
+    WriteWholeFile(WorkFileName, content);
+    form = std::make_unique<Form>(Design{.name = "form", .width = 451, .height = 304});
+    page = form->Create<TFrameIdentification>();
+  }
+  std::string Value(const std::string& key) {
+    return profile::ReadString(WorkFileName, "UserData", key, "<absent>", 2048);
+  }
+  ScratchFolder folder;
+  std::unique_ptr<Form> form;
+  TFrameIdentification* page = nullptr;
+};
+
+TEST_F(IdentificationTest, TheProductIdWinsOverTheProductKeyAndMovesToIt) {
+  struct Case {
+    const char* keys;
+    const char* shown;
+    const char* savedKey;
+  } cases[] = {
+      {"ProductKey=AAAAA-11111\r\n", "AAAAA-11111", "AAAAA-11111"},
+      {"ProductKey=AAAAA-11111\r\nProductID=BBBBB-22222\r\n", "BBBBB-22222", "BBBBB-22222"},
+      {"ProductKey=AAAAA-11111\r\nProductID=\r\n", "", ""},
+      {"FullName=x\r\n", "", ""},
+  };
+  for (const Case& c : cases) {
+    Open(std::string("[UserData]\r\n") + c.keys);
+    page->LoadSettings();
+    EXPECT_EQ(page->edSerial->Text(), c.shown) << c.keys;
+    page->SaveSettings();
+    EXPECT_EQ(Value("ProductKey"), c.savedKey) << c.keys;
+    EXPECT_EQ(Value("ProductID"), "<absent>") << c.keys;
+  }
+}
+
+TEST_F(IdentificationTest, AMissingComputerNameShowsAndSavesTheGenerateRequest) {
+  Open("[UserData]\r\nFullName=Иван Петров\r\n");
+  page->LoadSettings();
+  EXPECT_EQ(page->edComputerName->Text(), "*");
+  EXPECT_EQ(page->edFullName->Text(), "Иван Петров");
+  page->SaveSettings();
+  EXPECT_EQ(Value("ComputerName"), "*");
+}
+
+TEST_F(IdentificationTest, EmptyBoxesAreWrittenAsPresentEmptyKeys) {
+  Open("[UserData]\r\nFullName=Иван\r\nOrgName=ООО\r\nComputerName=PC1\r\n");
+  page->LoadSettings();
+  page->edFullName->SetText("");
+  page->edComputerName->SetText("");
+  page->SaveSettings();
+  EXPECT_EQ(Value("FullName"), "");
+  EXPECT_EQ(Value("ComputerName"), "");
+  EXPECT_EQ(Value("OrgName"), "ООО");
+}
+
+TEST_F(IdentificationTest, APageNeverLoadedWritesNothing) {
+  std::string content = "[UserData]\r\nProductID=BBBBB\r\n";
+  Open(content);
+  page->SaveSettings();
+  EXPECT_EQ(ReadWholeFile(WorkFileName), content);
+}
+
+TEST_F(IdentificationTest, TheComputerNameBoxTakesAtMost63TypedCharacters) {
+  std::string stored(70, 'N');
+  Open("[UserData]\r\nComputerName=" + stored + "\r\n");
+  page->LoadSettings();
+  EXPECT_EQ(page->edComputerName->Text(), stored) << "a longer stored name is shown as read";
+  form->Show();
+  page->edComputerName->SetText("");
+  Type(*page->edComputerName, std::string(80, 'a'));
+  EXPECT_EQ(page->edComputerName->Text(), std::string(63, 'a'));
+}
+
+TEST_F(IdentificationTest, OddFilesAreShownAndWrittenAsTheyRead) {
+  std::string longName(300, 'L');
+  Open("[userdata]\r\nfullname = \"Иванов Иван\"\r\nORGNAME='ООО \"Рога\"'\r\nComputerName=" + longName +
+       "\r\n[UserData]\r\nFullName=второй раздел\r\n");
+  page->LoadSettings();
+  EXPECT_EQ(page->edFullName->Text(), "Иванов Иван") << "quotes removed, first section counts";
+  EXPECT_EQ(page->edOrgName->Text(), "ООО \"Рога\"");
+  EXPECT_EQ(page->edComputerName->Text(), std::string(260, 'L')) << "read limit of the pages";
+  page->SaveSettings();
+  std::string text = ReadWholeFile(WorkFileName);
+  EXPECT_NE(text.find("fullname = \"Иванов Иван\""), std::string::npos) << "the key keeps its spelling";
+  EXPECT_NE(text.find("FullName=второй раздел"), std::string::npos) << "the second section is left alone";
+  EXPECT_EQ(Value("ComputerName"), std::string(260, 'L'));
+}
+
+}  // namespace

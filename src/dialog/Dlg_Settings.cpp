@@ -3,6 +3,7 @@
 
 #include "dialog/Dlg_Settings.h"
 
+#include "dialog/KbdUtils.h"
 #include "gui/Application.h"
 
 #include <memory>
@@ -55,8 +56,13 @@ TdlgSettings::TdlgSettings(const std::vector<TCommonSettingsFrameClass>& pages)
        .caption = " RUS ",
        .color = clNavy,
        .font = Font{.name = "MS Sans Serif", .height = -13, .charset = DEFAULT_CHARSET, .color = clWindow},
-       .autoSize = false});
+       .autoSize = false,
+       .onClick = [this] { lblKeyBoardIndicatorClick(); }});
   Label1 = pnlButtons->Add<Label>({.name = "Label1", .align = Align::Right, .alignment = TextAlign::Center});
+  // The controls must show Cyrillic whatever the half-installed system's
+  // defaults; pages made below inherit it through the page control's font.
+  ApplyFontCharset(this);
+  lblKeyBoardIndicator->SetCaption(GetKeyboardLayoutText());
 
   for (const auto& pageClass : pages)
     if (pageClass) AddPage(pageClass);
@@ -113,6 +119,11 @@ void TdlgSettings::btnSaveClick() {
 void TdlgSettings::SaveAllPages() {
   for (TabSheet* sheet : PC->Pages())
     if (TCommonSettingsFrame* page = PageOf(sheet); page && sheet->TabVisible()) page->SaveSettings();
+}
+
+void TdlgSettings::lblKeyBoardIndicatorClick() {
+  ActivateKeyboardLayout(reinterpret_cast<HKL>(HKL_NEXT), 0);
+  lblKeyBoardIndicator->SetCaption(GetKeyboardLayoutText());
 }
 
 void TdlgSettings::Resize() {

@@ -32,6 +32,7 @@ class TdlgSettings : public gui::Form {
   void btnSaveClick();
   void PCChanging(bool& allowChange);
   void PCChange();
+  void lblKeyBoardIndicatorClick();
 
  protected:
   void Resize() override;

@@ -297,6 +297,10 @@ LRESULT Control::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return result;
     }
     case WM_SETFOCUS: FocusArrived(); break;
+    case WM_GETFONT:
+      // Our own containers paint with the font too; answer as controls do.
+      if (!subclassed_) return reinterpret_cast<LRESULT>(FontHandleOf());
+      break;
     default: break;
   }
   return DefaultProc(msg, wParam, lParam);

@@ -37,3 +37,11 @@ bool RunProgram(const std::string& commandLine, bool wait) {
   CloseHandle(process.hProcess);
   return true;
 }
+
+std::string ProgramDirectory() {
+  char path[MAX_PATH * 4] = {};
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
+  std::string name(path, length);
+  size_t slash = name.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+}

@@ -12,3 +12,6 @@
 // Starts the expanded command line as a new process with a console of its
 // own; with `wait`, returns only when it has ended. True when it started.
 bool RunProgram(const std::string& commandLine, bool wait);
+
+// The directory of the running program, with its trailing separator.
+[[nodiscard]] std::string ProgramDirectory();

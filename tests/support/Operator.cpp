@@ -24,6 +24,17 @@ void PumpUntilIdle(int quietMs, int limitMs) {
   }
 }
 
+void PumpFor(int ms, const std::function<bool()>& until) {
+  auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+  auto& app = gui::Application::Instance();
+  while (Clock::now() < deadline) {
+    app.ProcessMessages();
+    if (until && until()) return;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left > 0) MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
+  }
+}
+
 void SetModifiers(bool ctrl, bool shift) {
   BYTE state[256];
   GetKeyboardState(state);

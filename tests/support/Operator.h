@@ -17,6 +17,10 @@ namespace kivtest {
 // Handles every message until none has come for `quietMs`, or `limitMs` passed.
 void PumpUntilIdle(int quietMs = 30, int limitMs = 5000);
 
+// Handles messages for `ms` milliseconds, timers included; stops early when
+// `until` says so.
+void PumpFor(int ms, const std::function<bool()>& until = nullptr);
+
 // A left click at a point of a window's client area (posted down and up).
 void ClickAt(HWND hwnd, POINT point);
 // A left click at the centre of a control.

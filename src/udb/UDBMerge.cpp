@@ -1,0 +1,113 @@
+// UDBMerge: section-list walk, the selection step, the two merges and the
+// retirement of a UDB file.
+
+#include "udb/UDBMerge.h"
+
+#include "app/Profile.h"
+#include "dialog/CommonSettringFrame.h"
+#include "dialog/KbdUtils.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace {
+
+std::string AsciiUpper(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+bool SameAsciiText(const std::string& a, const std::string& b) { return AsciiUpper(a) == AsciiUpper(b); }
+
+std::string Trim(const std::string& text) {
+  size_t b = 0, e = text.size();
+  while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
+  return text.substr(b, e - b);
+}
+
+// The order the exit step sorts in too: the locale's, letter case ignored.
+bool TextLess(const std::string& a, const std::string& b) {
+  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                        static_cast<int>(b.size())) == CSTR_LESS_THAN;
+}
+
+std::string ComputerSection(const std::string& id, const std::string& section) { return id + ":" + section; }
+
+}  // namespace
+
+void ForEachListedSection(std::string list, const std::function<void(const std::string& section)>& section) {
+  for (;;) {
+    std::string item;
+    NextToken(list, ",", item);
+    if (item.empty()) return;
+    if (SameAsciiText(item, kEditorMarker)) continue;
+    section(item);
+  }
+}
+
+bool HasEditorSection(const std::string& list) { return AsciiUpper(list).find(kEditorMarker) != std::string::npos; }
+
+bool SelectUDBComputer(const TIniFile& udb, const std::string& id,
+                       const std::function<void(const std::vector<std::string>& lines)>& showDescription) {
+  const std::string list = udb.ReadString("UniqueIds", id, "");
+  EditorDirectives.clear();
+  if (!HasEditorSection(list)) return false;
+
+  std::vector<std::string> entries;
+  udb.ReadSectionValues(ComputerSection(id, kEditorMarker), entries);
+  std::stable_sort(entries.begin(), entries.end(), TextLess);
+  std::vector<std::string> description;
+  for (const std::string& entry : entries) {
+    const size_t equals = entry.find('=');
+    // The key's case matters here: "description" is a directive like any other.
+    if (entry.substr(0, equals).rfind("Description", 0) == 0)
+      description.push_back(equals == std::string::npos ? std::string() : entry.substr(equals + 1));
+    else
+      EditorDirectives.push_back(entry);
+  }
+  showDescription(description);
+
+  // The computer's values go onto the answer file as setup gave it, not onto
+  // what an earlier pick or another page left in the working copy.
+  CopyFileA(AnswerFileName.c_str(), WorkFileName.c_str(), FALSE);
+  MergeUDBComputer(udb, WorkFileName, id);
+  return true;
+}
+
+void MergeUDBComputer(const TIniFile& udb, const std::string& targetFile, const std::string& id) {
+  TIniFile target(targetFile);
+  const std::string list = Trim(udb.ReadString("UniqueIds", id, ""));
+  if (list.empty()) return;
+  ForEachListedSection(list, [&](const std::string& section) {
+    std::vector<std::string> keys;
+    udb.ReadSection(ComputerSection(id, section), keys);
+    if (SameAsciiText(section, "UserData") && std::any_of(keys.begin(), keys.end(), [](const std::string& key) {
+          return SameAsciiText(key, "ProductID") || SameAsciiText(key, "ProductKey");
+        })) {
+      target.DeleteKey("UserData", "ProductID");
+      target.DeleteKey("UserData", "ProductKey");
+    }
+    for (const std::string& key : keys)
+      target.WriteString(section, key, udb.ReadString(ComputerSection(id, section), key, ""));
+  });
+}
+
+void ApplyUDBComputer(const std::string& udbFileName, const std::string& id) {
+  const TIniFile udb(udbFileName);
+  ForEachListedSection(udb.ReadString("UniqueIds", id, ""), [&](const std::string& section) {
+    std::vector<std::string> keys;
+    udb.ReadSection(ComputerSection(id, section), keys);
+    for (const std::string& key : keys)
+      WriteProfileValue(section, key, udb.ReadString(ComputerSection(id, section), key, ""));
+  });
+}
+
+void RetireUniqueUDB(bool computerSelected, const std::string& udbFileName, const std::string& id) {
+  if (!computerSelected) return;
+  (void)profile::DeleteKey(WorkFileName, "Data", "uniqueness");
+  ApplyUDBComputer(udbFileName, id);
+  MoveFileA(udbFileName.c_str(), (udbFileName + ".KIV").c_str());
+}

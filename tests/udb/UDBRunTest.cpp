@@ -1,0 +1,73 @@
+// The real editor over a UDB folder: the default computer's values reach the
+// answer file and its exit commands run when the countdown ends the run;
+// Cancel commits and runs nothing.
+
+#include "e2e/EditorRun.h"
+#include "sys/WineObjects.h"
+
+#include "app/Profile.h"
+
+namespace kivtest {
+namespace {
+
+std::string HostPath(const std::string& path) { return !path.empty() && path[0] == '/' ? "Z:" + path : path; }
+
+class UDBRunTest : public EditorRun {
+ protected:
+  void SetUp() override {
+    // Setup records the source folder as a device path; a partition link of
+    // the scratch folder's drive lets the editor turn it back into a drive.
+    ASSERT_TRUE(links.Ok()) << links.Error();
+    const std::string link = links.Add("Partition1", DosDevice(folder.Path().substr(0, 2)));
+    ASSERT_FALSE(link.empty()) << links.Error();
+    CreateDirectoryA((folder / "I386").c_str(), nullptr);
+    CreateDirectoryA((folder / "UDB").c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(HostPath(KIV_CHILD).c_str(), (folder / "kivchild.exe").c_str(), FALSE));
+
+    WriteWholeFile(folder / "KivEdt.ini", "[KivEditor]\r\nTimeOut=2\r\n[UDB]\r\nPath=" + folder / "UDB" +
+                                              "\r\nDefaultUDBFile=Site.UDB\r\nDefaultUDBIdent=ACC-PC02\r\n");
+    const std::string run = folder / "kivchild.exe" + " --log=" + log;
+    WriteWholeFile(folder / "UDB" + "\\Site.UDB",
+                   "[UniqueIds]\r\nACC-PC01 = UserData\r\nACC-PC02 = UserData,Identification,KIVEDITOR\r\n"
+                   "[ACC-PC01:UserData]\r\nComputerName = ACC-PC01\r\n"
+                   "[ACC-PC02:UserData]\r\nComputerName = ACC-PC02\r\nProductKey = \"YYYYY-YYYYY\"\r\n"
+                   "[ACC-PC02:Identification]\r\nJoinDomain = CORP\r\n"
+                   "[ACC-PC02:KIVEDITOR]\r\nDescription1 = Касса\r\nRunOnExit2 = " +
+                       run + " second\r\nRunOnExit1 = " + run + " --sleep=500 first\r\n");
+    answer = "[Data]\r\nsourcepath = \"" + link + (folder / "I386").substr(2) +
+             "\"\r\n\r\n[UserData]\r\nComputerName = ACC-PC01\r\nProductID = \"XXXXX-XXXXX\"\r\n";
+    WriteWholeFile(answerFile, answer);
+  }
+  std::string Value(const std::string& section, const std::string& key) {
+    return profile::ReadString(answerFile, section, key, "<absent>", 260);
+  }
+
+  PartitionLinks links;
+  const std::string log = folder / "exit.log";
+  std::string answer;
+};
+
+TEST_F(UDBRunTest, TheCountdownCommitsTheDefaultComputerAndRunsItsExitCommandsInOrder) {
+  Start("-f:" + answerFile);
+  ASSERT_TRUE(WaitForDialog());
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_EQ(Value("UserData", "ComputerName"), "ACC-PC02") << ReadWholeFile(answerFile);
+  EXPECT_EQ(Value("UserData", "ProductKey"), "YYYYY-YYYYY");
+  EXPECT_EQ(Value("UserData", "ProductID"), "<absent>");
+  EXPECT_EQ(Value("Identification", "JoinDomain"), "CORP");
+  EXPECT_EQ(ReadWholeFile(log), "first\r\nsecond\r\n");
+  EXPECT_FALSE(FileExists(answerFile + ".new"));
+}
+
+TEST_F(UDBRunTest, CancelLeavesTheAnswerFileAndRunsNothing) {
+  Start("-f:" + answerFile);
+  ASSERT_TRUE(WaitForDialog());
+  ClickButton("btnCancel");
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_EQ(ReadWholeFile(answerFile), answer);
+  EXPECT_FALSE(FileExists(log));
+  EXPECT_FALSE(FileExists(answerFile + ".new"));
+}
+
+}  // namespace
+}  // namespace kivtest

@@ -1,0 +1,37 @@
+#pragma once
+// IniFiles: TIniFile, the profile-file object bound to one file name, over
+// the profile functions of Profile.h.
+
+#include <string>
+#include <vector>
+
+class TIniFile {
+ public:
+  explicit TIniFile(std::string fileName);
+
+  [[nodiscard]] const std::string& FileName() const noexcept { return fileName_; }
+
+  // Read with a 2048-character buffer: at most 2047 characters arrive.
+  [[nodiscard]] std::string ReadString(const std::string& section, const std::string& key,
+                                       const std::string& def) const;
+  // The value as a whole decimal number, or hexadecimal after "0x" or "$";
+  // the default when it is missing or is not such a number within int.
+  [[nodiscard]] int ReadInteger(const std::string& section, const std::string& key, int def) const;
+  // Throws std::runtime_error "Unable to write to <file name>" when the file
+  // could not be written.
+  void WriteString(const std::string& section, const std::string& key, const std::string& value);
+  // An absent key is no error; nor is a failure, which callers ignore.
+  void DeleteKey(const std::string& section, const std::string& key);
+  // The key names in file order (16384 characters at most); cleared first.
+  void ReadSection(const std::string& section, std::vector<std::string>& keys) const;
+  // "key=value" per key in file order, each with its own line's value;
+  // cleared first.
+  void ReadSectionValues(const std::string& section, std::vector<std::string>& entries) const;
+  // The section names in file order; cleared first.
+  void ReadSections(std::vector<std::string>& sections) const;
+  // Whether the file has a section of that name, with keys or without.
+  [[nodiscard]] bool SectionExists(const std::string& section) const;
+
+ private:
+  std::string fileName_;
+};

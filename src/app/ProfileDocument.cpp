@@ -1,0 +1,345 @@
+// ProfileDocument: parsing a profile file as the platform's profile functions
+// do, and editing it line by line so that every other byte stays as it was.
+
+#include "app/ProfileDocument.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+
+namespace profile {
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+const std::array<char, 256>& FoldTable() {
+  // Built from the code page itself rather than written out, so that it
+  // follows whatever ANSI code page the system has; a character whose capital
+  // is not in the code page (µ) stays as it is.
+  static const std::array<char, 256> table = [] {
+    std::array<char, 256> t{};
+    for (int b = 0; b < 256; ++b) {
+      t[b] = static_cast<char>(b);
+      const char c = static_cast<char>(b);
+      WCHAR wide = 0;
+      if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &c, 1, &wide, 1) != 1) continue;
+      WCHAR upper = wide;
+      CharUpperBuffW(&upper, 1);
+      if (upper == wide) continue;
+      char back = 0;
+      BOOL usedDefault = FALSE;
+      if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &upper, 1, &back, 1, nullptr, &usedDefault) == 1 &&
+          !usedDefault)
+        t[b] = back;
+    }
+    return t;
+  }();
+  return table;
+}
+
+std::string Convert(std::string_view text, UINT from, UINT to) {
+  if (text.empty()) return {};
+  const int wideLength = MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+  MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), wide.data(), wideLength);
+  const int length = WideCharToMultiByte(to, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(to, 0, wide.data(), wideLength, out.data(), length, nullptr, nullptr);
+  return out;
+}
+
+std::string Utf16ToAnsi(std::string_view bytes, bool bigEndian) {
+  std::wstring wide(bytes.size() / 2, L'\0');
+  for (size_t i = 0; i < wide.size(); ++i) {
+    const auto lo = static_cast<unsigned char>(bytes[2 * i + (bigEndian ? 1 : 0)]);
+    const auto hi = static_cast<unsigned char>(bytes[2 * i + (bigEndian ? 0 : 1)]);
+    wide[i] = static_cast<wchar_t>(lo | (hi << 8));
+  }
+  if (wide.empty()) return {};
+  const int length =
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), length, nullptr, nullptr);
+  return out;
+}
+
+bool IsQuote(char c) { return c == '"' || c == '\''; }
+
+// The quotation mark that encloses the value, or 0.
+char EnclosingQuote(std::string_view value) {
+  return value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front() ? value.front() : 0;
+}
+
+std::string Enclosed(std::string_view text, char quote) {
+  std::string out(1, quote);
+  out.append(text);
+  out.push_back(quote);
+  return out;
+}
+
+bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+}  // namespace
+
+bool IsBlank(char c) noexcept { return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1A'; }
+
+std::string_view Trim(std::string_view text) noexcept {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::string_view CutAtNul(std::string_view text) noexcept { return text.substr(0, text.find('\0')); }
+
+std::string Fold(std::string_view text) {
+  const auto& table = FoldTable();
+  std::string folded(text);
+  for (char& c : folded) c = table[static_cast<unsigned char>(c)];
+  return folded;
+}
+
+std::string Unquote(std::string_view value, size_t limit) {
+  if (EnclosingQuote(value)) value = value.substr(1, value.size() - 2);
+  return std::string(value.substr(0, limit));
+}
+
+ProfileDocument::ProfileDocument(std::string bytes) : bytes_(std::move(bytes)) { Parse(); }
+
+void ProfileDocument::Parse() {
+  const std::string_view all = bytes_;
+  // The byte-order marks the platform's functions recognise; without one the
+  // text is in the ANSI code page.
+  if (all.substr(0, 3) == kUtf8Bom) {
+    encoding_ = Encoding::Utf8;
+    textBegin_ = 3;
+  } else if (all.substr(0, 2) == "\xFF\xFE" || all.substr(0, 2) == "\xFE\xFF") {
+    encoding_ = Encoding::Utf16;
+    utf16Text_ = Utf16ToAnsi(all.substr(2), all[0] == '\xFE');
+  }
+  const std::string& source = Source();
+  const size_t begin = encoding_ == Encoding::Utf16 ? 0 : textBegin_;
+
+  for (size_t pos = begin; pos < source.size();) {
+    Line line{pos, pos, pos};
+    while (line.end < source.size() && source[line.end] != '\r' && source[line.end] != '\n') ++line.end;
+    line.next = line.end;
+    if (line.next < source.size()) {
+      line.next += source[line.next] == '\r' && line.next + 1 < source.size() && source[line.next + 1] == '\n' ? 2 : 1;
+      if (lineBreak_.empty()) lineBreak_ = source.substr(line.end, line.next - line.end);
+    }
+    lines_.push_back(line);
+    pos = line.next;
+  }
+  if (lineBreak_.empty()) lineBreak_ = "\r\n";
+
+  sections_.emplace_back();
+  firstSection_.emplace("", 0);
+  std::string text;
+  for (uint32_t i = 0; i < lines_.size(); ++i) {
+    LineText(lines_[i], text);
+    size_t s = 0, e = text.size();
+    while (s < e && IsBlank(text[s])) ++s;
+    while (e > s && IsBlank(text[e - 1])) --e;
+    if (s == e) continue;
+
+    if (text[s] == '[') {
+      // The name runs to the last "]"; what follows it is ignored, and a line
+      // without "]" is no header but an entry.
+      const size_t close = text.rfind(']', e - 1);
+      if (close != std::string::npos && close > s) {
+        Section section;
+        section.name = CutAtNul(Trim(std::string_view(text).substr(s + 1, close - s - 1)));
+        section.folded = Fold(section.name);
+        section.hasHeader = true;
+        section.headerLine = i;
+        firstSection_.emplace(section.folded, static_cast<uint32_t>(sections_.size()));
+        sections_.push_back(std::move(section));
+        continue;
+      }
+    }
+
+    Entry entry;
+    entry.line = i;
+    entry.nameBegin = static_cast<uint32_t>(s);
+    const size_t equals = text.find('=', s);
+    size_t nameEnd = e;
+    if (equals < e) {
+      nameEnd = equals;
+      while (nameEnd > s && IsBlank(text[nameEnd - 1])) --nameEnd;
+      size_t valueBegin = equals + 1;
+      while (valueBegin < text.size() && IsBlank(text[valueBegin])) ++valueBegin;
+      entry.hasValue = true;
+      entry.equals = static_cast<uint32_t>(equals);
+      entry.valueBegin = static_cast<uint32_t>(valueBegin);
+      if (valueBegin < e) entry.value = CutAtNul(std::string_view(text).substr(valueBegin, e - valueBegin));
+    }
+    entry.nameEnd = static_cast<uint32_t>(nameEnd);
+    entry.name = CutAtNul(std::string_view(text).substr(s, nameEnd - s));
+    entry.comment = !entry.name.empty() && entry.name.front() == ';';
+
+    Section& section = sections_.back();
+    if (!entry.comment) {
+      section.hasEntryLine = true;
+      section.lastEntryLine = i;
+    }
+    section.firstEntry.emplace(Fold(entry.name), static_cast<uint32_t>(section.entries.size()));
+    section.entries.push_back(std::move(entry));
+  }
+}
+
+void ProfileDocument::LineText(const Line& line, std::string& text) const {
+  const std::string_view raw = std::string_view(Source()).substr(line.begin, line.end - line.begin);
+  if (encoding_ == Encoding::Utf8)
+    text = Convert(raw, CP_UTF8, CP_ACP);
+  else
+    text.assign(raw);
+}
+
+std::string ProfileDocument::Encode(std::string_view ansi) const {
+  return encoding_ == Encoding::Utf8 ? Convert(ansi, CP_ACP, CP_UTF8) : std::string(ansi);
+}
+
+std::string_view ProfileDocument::BreakOf(const Line& line) const {
+  return std::string_view(bytes_).substr(line.end, line.next - line.end);
+}
+
+const ProfileDocument::Section* ProfileDocument::FindSection(std::string_view name) const {
+  const auto found = firstSection_.find(Fold(Trim(name)));
+  return found == firstSection_.end() ? nullptr : &sections_[found->second];
+}
+
+const ProfileDocument::Entry* ProfileDocument::FindEntry(const Section& section, std::string_view key) const {
+  const auto found = section.firstEntry.find(Fold(Trim(key)));
+  return found == section.firstEntry.end() ? nullptr : &section.entries[found->second];
+}
+
+bool ProfileDocument::CanWrite(std::string_view section, std::string_view key, std::string_view value) {
+  if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) return false;
+  key = Trim(key);
+  return !key.empty() && key.find('=') == std::string_view::npos && key.front() != '[';
+}
+
+std::string ProfileDocument::StoredValue(std::string_view value, char oldQuote) {
+  // Surrounding blanks would not survive a read, so they are not stored.
+  value = Trim(value);
+  const char quote = EnclosingQuote(value);
+  if (value.find(';') != std::string_view::npos && quote != '"') {
+    // A value in single quotes reads without them, so the double quotes take
+    // their place rather than enclose them.
+    return Enclosed(quote ? value.substr(1, value.size() - 2) : value, '"');
+  }
+  if (oldQuote && !quote) return Enclosed(value, oldQuote);
+  return std::string(value);
+}
+
+std::string ProfileDocument::ChangedLine(const Entry& entry, std::string_view stored) const {
+  const Line& line = lines_[entry.line];
+  std::string text;
+  LineText(line, text);
+  std::string prefix;
+  if (!entry.hasValue) {
+    prefix = Encode(std::string_view(text).substr(0, entry.nameEnd)) + "=";
+  } else if (encoding_ == Encoding::Ansi) {
+    prefix = bytes_.substr(line.begin, entry.valueBegin);
+  } else {
+    // The bytes up to "=" stay as they are, whatever the name holds that the
+    // ANSI code page cannot show.
+    const size_t equals = bytes_.find('=', line.begin);
+    prefix = bytes_.substr(line.begin, equals + 1 - line.begin) +
+             Encode(std::string_view(text).substr(entry.equals + 1, entry.valueBegin - entry.equals - 1));
+  }
+  return prefix + Encode(stored) + std::string(BreakOf(line));
+}
+
+std::string ProfileDocument::NewEntryText(const Section& section, std::string_view key, std::string_view stored) const {
+  // A new entry is laid out as the section's last one is: its indent and the
+  // blanks around its "=".
+  std::string indent, separator = "=";
+  for (auto entry = section.entries.rbegin(); entry != section.entries.rend(); ++entry) {
+    if (!entry->hasValue || entry->comment) continue;
+    std::string text;
+    LineText(lines_[entry->line], text);
+    indent = text.substr(0, entry->nameBegin);
+    separator = text.substr(entry->nameEnd, entry->valueBegin - entry->nameEnd);
+    break;
+  }
+  return indent + std::string(key) + separator + std::string(stored);
+}
+
+std::string ProfileDocument::InsertEntry(const Section& section, std::string_view entryText) const {
+  // After the section's last entry, so that the comments and blank lines that
+  // lead into the next section stay with it; in a section without entries,
+  // right after its header.
+  const std::string encoded = Encode(entryText);
+  if (!section.hasEntryLine && !section.hasHeader)
+    return bytes_.substr(0, textBegin_) + encoded + lineBreak_ + bytes_.substr(textBegin_);
+  const Line& anchor = lines_[section.hasEntryLine ? section.lastEntryLine : section.headerLine];
+  if (anchor.next > anchor.end)
+    return bytes_.substr(0, anchor.next) + encoded + std::string(BreakOf(anchor)) + bytes_.substr(anchor.next);
+  // The last line of a file that ends without a line break: the new line
+  // becomes the last one, again without a break.
+  return bytes_ + lineBreak_ + encoded;
+}
+
+std::string ProfileDocument::AppendSection(std::string_view name, std::string_view entryText) const {
+  std::string header = "[";
+  header.append(name).push_back(']');
+  const std::string body = Encode(header) + lineBreak_ + Encode(entryText);
+  if (lines_.empty()) return bytes_ + body + lineBreak_;
+  // Set apart from the section before by a blank line, as sections are in
+  // the files setup and the tools write.
+  const Line& last = lines_.back();
+  const bool endsWithBreak = last.next > last.end;
+  std::string lastText;
+  LineText(last, lastText);
+  std::string out = bytes_;
+  if (!endsWithBreak) out += lineBreak_;
+  if (!Trim(lastText).empty()) out += lineBreak_;
+  out += body;
+  if (endsWithBreak) out += lineBreak_;
+  return out;
+}
+
+std::optional<std::string> ProfileDocument::WithValue(std::string_view section, std::string_view key,
+                                                      std::string_view value) const {
+  section = Trim(section);
+  key = Trim(key);
+  const Section* found = FindSection(section);
+  if (!found) return AppendSection(section, std::string(key) + "=" + StoredValue(value, 0));
+  const Entry* entry = FindEntry(*found, key);
+  if (!entry) return InsertEntry(*found, NewEntryText(*found, key, StoredValue(value, 0)));
+
+  const std::string stored = StoredValue(value, entry->hasValue ? EnclosingQuote(entry->value) : 0);
+  if (entry->hasValue && entry->value == stored) return std::nullopt;
+  const Line& line = lines_[entry->line];
+  return bytes_.substr(0, line.begin) + ChangedLine(*entry, stored) + bytes_.substr(line.next);
+}
+
+std::optional<std::string> ProfileDocument::WithoutKey(std::string_view section, std::string_view key) const {
+  // Every section of the name and every line of the key: a delete that left a
+  // duplicate behind would let a read find the key still there, and setup
+  // joins sections of one name.
+  const std::string sectionFolded = Fold(Trim(section));
+  const std::string keyFolded = Fold(Trim(key));
+  std::vector<uint32_t> doomed;
+  for (const Section& s : sections_) {
+    if (s.folded != sectionFolded) continue;
+    for (const Entry& entry : s.entries)
+      if (Fold(entry.name) == keyFolded) doomed.push_back(entry.line);
+  }
+  if (doomed.empty()) return std::nullopt;
+  std::sort(doomed.begin(), doomed.end());
+  std::string out;
+  out.reserve(bytes_.size());
+  size_t kept = 0;
+  for (uint32_t index : doomed) {
+    out.append(bytes_, kept, lines_[index].begin - kept);
+    kept = lines_[index].next;
+  }
+  out.append(bytes_, kept, std::string::npos);
+  return out;
+}
+
+}  // namespace profile

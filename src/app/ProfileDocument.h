@@ -1,0 +1,116 @@
+#pragma once
+// ProfileDocument: the text of one profile (INI) file, parsed as the
+// platform's profile functions read it, and the edits that change only the
+// lines they must.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace profile {
+
+// The blanks the profile functions trim around names and values: the C
+// locale's white space and ^Z, which old DOS tools left at the end of files.
+[[nodiscard]] bool IsBlank(char c) noexcept;
+[[nodiscard]] std::string_view Trim(std::string_view text) noexcept;
+// Text as a C string sees it: up to the first NUL.
+[[nodiscard]] std::string_view CutAtNul(std::string_view text) noexcept;
+// Names are compared without regard to case, each character of the ANSI code
+// page up-cased as a whole ("ё" matches "Ё"); the folded text is the key.
+[[nodiscard]] std::string Fold(std::string_view text);
+// The value as a read gives it: one pair of enclosing quotation marks (single
+// or double) removed, then cut to `limit` characters.
+[[nodiscard]] std::string Unquote(std::string_view value, size_t limit);
+
+class ProfileDocument {
+ public:
+  enum class Encoding { Ansi, Utf8, Utf16 };
+
+  struct Entry {
+    std::string name;       // trimmed, as written
+    std::string value;      // trimmed, quotes kept
+    bool hasValue = false;  // the line has a "="; one without it reads as absent
+    bool comment = false;   // the name begins with ";"
+    uint32_t line = 0;
+    // Offsets in the line's text: the name, the "=", and where the value
+    // begins (past the blanks that follow "=").
+    uint32_t nameBegin = 0, nameEnd = 0, equals = 0, valueBegin = 0;
+  };
+
+  struct Section {
+    std::string name;
+    std::string folded;
+    bool hasHeader = false;  // false for the lines before the first header
+    uint32_t headerLine = 0;
+    bool hasEntryLine = false;
+    uint32_t lastEntryLine = 0;  // last line that is neither blank nor a comment
+    std::vector<Entry> entries;
+    std::unordered_map<std::string, uint32_t> firstEntry;  // folded name -> index into entries
+  };
+
+  // Parses the bytes of a file; an empty string stands for a missing file.
+  explicit ProfileDocument(std::string bytes);
+
+  [[nodiscard]] const std::string& Bytes() const noexcept { return bytes_; }
+  [[nodiscard]] Encoding TextEncoding() const noexcept { return encoding_; }
+  // UTF-16 files are read but never written: a line edited in the ANSI code
+  // page would corrupt them.
+  [[nodiscard]] bool Writable() const noexcept { return encoding_ != Encoding::Utf16; }
+  [[nodiscard]] const std::vector<Section>& Sections() const noexcept { return sections_; }
+
+  // The first section of that name (trimmed); "" is the part before the
+  // first header, so a "[]" section is never found.
+  [[nodiscard]] const Section* FindSection(std::string_view name) const;
+  // The first entry of that name (trimmed) in the section.
+  [[nodiscard]] const Entry* FindEntry(const Section& section, std::string_view key) const;
+
+  // The file's bytes with the key set to the value in the entry a read finds,
+  // or a new entry; nothing when the file says so already. The arguments must
+  // have passed CanWrite.
+  [[nodiscard]] std::optional<std::string> WithValue(std::string_view section, std::string_view key,
+                                                     std::string_view value) const;
+  // The file's bytes without every line of the key in every section of that
+  // name, or nothing when there is none.
+  [[nodiscard]] std::optional<std::string> WithoutKey(std::string_view section, std::string_view key) const;
+
+  // Whether a write of these reads back as written: no line breaks, and a key
+  // name that is not empty, holds no "=" and does not open a section header.
+  [[nodiscard]] static bool CanWrite(std::string_view section, std::string_view key, std::string_view value);
+  // The text a value is stored as. A value with ";" is enclosed in double
+  // quotes, since setup reads the answer file with a parser in which an
+  // unquoted ";" starts a comment; a value replacing a quoted one keeps the
+  // quotes. Reads remove the quotes again, so the value reads back as the
+  // platform would give it.
+  [[nodiscard]] static std::string StoredValue(std::string_view value, char oldQuote);
+
+ private:
+  struct Line {
+    size_t begin = 0, end = 0, next = 0;  // text [begin, end), line break [end, next)
+  };
+
+  [[nodiscard]] const std::string& Source() const noexcept {
+    return encoding_ == Encoding::Utf16 ? utf16Text_ : bytes_;
+  }
+  void Parse();
+  void LineText(const Line& line, std::string& text) const;
+  [[nodiscard]] std::string Encode(std::string_view ansi) const;
+  [[nodiscard]] std::string_view BreakOf(const Line& line) const;
+  [[nodiscard]] std::string ChangedLine(const Entry& entry, std::string_view stored) const;
+  [[nodiscard]] std::string NewEntryText(const Section& section, std::string_view key, std::string_view stored) const;
+  [[nodiscard]] std::string InsertEntry(const Section& section, std::string_view entryText) const;
+  [[nodiscard]] std::string AppendSection(std::string_view name, std::string_view entryText) const;
+
+  std::string bytes_;
+  Encoding encoding_ = Encoding::Ansi;
+  size_t textBegin_ = 0;   // past the byte-order mark
+  std::string utf16Text_;  // a UTF-16 file's text in the ANSI code page
+  std::string lineBreak_;  // the file's first line break, for lines we add
+  std::vector<Line> lines_;
+  std::vector<Section> sections_;
+  std::unordered_map<std::string, uint32_t> firstSection_;  // folded name -> index into sections_
+};
+
+}  // namespace profile

@@ -1,0 +1,30 @@
+#pragma once
+// ProfileEngine: the profile files the program uses, each parsed once and
+// kept while the file stays as it is, and the writes that put an edit into
+// the file before they return.
+
+#include "app/ProfileDocument.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace profile {
+
+// The file as it is now; nullptr when it cannot be read (missing, or held by
+// another program), where the profile functions give the default.
+[[nodiscard]] std::shared_ptr<const ProfileDocument> LoadProfile(const std::string& fileName);
+
+// Given the file's current document, an edit returns the file's new bytes, or
+// nothing when nothing is to change.
+using ProfileEdit = std::function<std::optional<std::string>(const ProfileDocument&)>;
+
+// Runs the edit on the file as it is now and writes the result before it
+// returns; the file is held against other writers meanwhile. A missing file
+// is created when `createMissing` is set and otherwise taken as empty (and
+// left missing). False when the file could not be read or written; the file
+// then has the bytes it had.
+[[nodiscard]] bool EditProfile(const std::string& fileName, const ProfileEdit& edit, bool createMissing);
+
+}  // namespace profile

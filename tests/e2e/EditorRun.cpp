@@ -1,0 +1,240 @@
+// The editor as a process in a scratch folder, and the operator's actions on
+// it from outside.
+
+#include "e2e/EditorRun.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+
+namespace kivtest {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A path of the build machine as the program sees it: the host's root is
+// drive Z: under Wine.
+std::string HostPath(std::string path) {
+  if (path.empty() || path[0] != '/') return path;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return "Z:" + path;
+}
+
+constexpr UINT kAnswerWithin = 10000;
+
+LRESULT SendWithin(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs = kAnswerWithin) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs, &result))
+    ADD_FAILURE() << "the editor did not answer message " << message;
+  return static_cast<LRESULT>(result);
+}
+
+struct BoxSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK MatchBox(HWND hwnd, LPARAM lParam) {
+  auto* s = reinterpret_cast<BoxSearch*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  char cls[16] = {};
+  GetClassNameA(hwnd, cls, sizeof(cls));
+  if (pid != s->pid || std::string(cls) != "#32770" || !IsWindowVisible(hwnd)) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+HWND FindMessageBox(DWORD pid) {
+  BoxSearch s{pid, nullptr};
+  EnumWindows(&MatchBox, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+}  // namespace
+
+std::string ExampleAnswerFile() {
+  std::string text = ReadWholeFile(HostPath(KIV_EXAMPLES_DIR "/winnt.sif"));
+  if (text.empty()) ADD_FAILURE() << "no example answer file in " KIV_EXAMPLES_DIR;
+  return text;
+}
+
+std::string EditedAnswerFile(std::string text) {
+  for (auto [from, to] : {std::pair<std::string, std::string>{"ComputerName = ACC-PC01", "ComputerName = ACC-PC77"},
+                          {"FullName = \"Бухгалтерия\"", "FullName = \"Касса №2\""}}) {
+    const size_t at = text.find(from);
+    if (at == std::string::npos)
+      ADD_FAILURE() << "the example has no " << from;
+    else
+      text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+EditorRun::EditorRun() {
+  if (!CopyFileA(HostPath(KIV_EDITOR).c_str(), program.c_str(), FALSE))
+    ADD_FAILURE() << "cannot copy " KIV_EDITOR " to " << program;
+  // The countdown must not end a run before the test does.
+  WriteWholeFile(folder / "KivEdt.ini", "[KivEditor]\r\nTimeOut=300\r\n");
+}
+
+void EditorRun::Start(const std::string& arguments, const std::string& directory) {
+  startTick_ = GetTickCount64();
+  process_ =
+      std::make_unique<Process>("\"" + program + "\" " + arguments, directory.empty() ? folder.Path() : directory);
+}
+
+bool EditorRun::WaitForDialog(int timeoutMs) {
+  if (!process_) return false;
+  HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process_->Id());
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  bool ready = false;
+  for (;;) {
+    HWND form = FindNamedWindow(nullptr, "dlgSettings", process_->Id());
+    if (form && IsWindowVisible(form) && Window("btnSave")) {
+      DWORD_PTR ignored = 0;
+      ready = SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerWithin, &ignored) != 0;
+      break;
+    }
+    if (HWND box = FindMessageBox(process_->Id())) {
+      ADD_FAILURE() << "a message box instead of the dialog: " << MessageBoxText(box);
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+      break;
+    }
+    if (Clock::now() >= deadline) {
+      ADD_FAILURE() << "no dialog within " << timeoutMs << " ms";
+      break;
+    }
+    if (handle && WaitForSingleObject(handle, 20) == WAIT_OBJECT_0) {
+      ADD_FAILURE() << "the editor ended without showing its dialog";
+      break;
+    }
+  }
+  if (handle) CloseHandle(handle);
+  startSeconds_ = static_cast<double>(GetTickCount64() - startTick_) / 1000.0;
+  return ready;
+}
+
+HWND EditorRun::Window(const std::string& name) const {
+  return process_ ? FindNamedWindow(nullptr, name, process_->Id()) : nullptr;
+}
+
+void EditorRun::ClickButton(const std::string& name) const {
+  HWND button = Window(name);
+  ASSERT_TRUE(button) << "no window " << name;
+  PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void EditorRun::PressEscape() const {
+  HWND memo = Window("memPrewiwIni");
+  ASSERT_TRUE(memo);
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC)) << 16;
+  PostMessageA(memo, WM_KEYDOWN, VK_ESCAPE, 1 | scan);
+  PostMessageA(memo, WM_KEYUP, VK_ESCAPE, 1 | scan | (3LL << 30));
+}
+
+void EditorRun::CloseWindow() const {
+  HWND form = Window("dlgSettings");
+  ASSERT_TRUE(form);
+  PostMessageA(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void EditorRun::ShowPreview(int timeoutMs) const {
+  HWND tabs = Window("PC");
+  ASSERT_TRUE(tabs);
+  const auto last = static_cast<int>(SendWithin(tabs, TCM_GETITEMCOUNT, 0, 0)) - 1;
+  ASSERT_GE(last, 0);
+  // The tab's rectangle is written into memory of the editor's process.
+  HANDLE editor = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_->Id());
+  ASSERT_TRUE(editor);
+  void* remote = VirtualAllocEx(editor, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  RECT r{};
+  SIZE_T got = 0;
+  const bool known = remote && SendWithin(tabs, TCM_GETITEMRECT, last, reinterpret_cast<LPARAM>(remote)) &&
+                     ReadProcessMemory(editor, remote, &r, sizeof(r), &got) && got == sizeof(r);
+  if (remote) VirtualFreeEx(editor, remote, 0, MEM_RELEASE);
+  CloseHandle(editor);
+  ASSERT_TRUE(known) << "no rectangle for the preview's tab";
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(tabs, WM_LBUTTONUP, 0, at);
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  HWND memo = Window("memPrewiwIni");
+  while (!(memo && IsWindowVisible(memo))) {
+    ASSERT_LT(Clock::now(), deadline) << "the preview did not come to the front";
+    Sleep(20);
+  }
+  // Answered only once the click's handling, the page's load included, is done.
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  SendWithin(tabs, WM_NULL, 0, 0, static_cast<UINT>(std::max<long long>(left, 1)));
+}
+
+void EditorRun::EditPreview(const std::string& text) const {
+  HWND check = Window("chkAllowEdit");
+  HWND memo = Window("memPrewiwIni");
+  ASSERT_TRUE(check && memo);
+  SendWithin(check, BM_CLICK, 0, 0);
+  ASSERT_EQ(SendWithin(check, BM_GETCHECK, 0, 0), BST_CHECKED);
+  ASSERT_FALSE(GetWindowLongA(memo, GWL_STYLE) & ES_READONLY) << "ticking chkAllowEdit left the text read-only";
+  SendWithin(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  SendWithin(memo, EM_SETMODIFY, TRUE, 0);
+}
+
+std::string EditorRun::PreviewText() const {
+  HWND memo = Window("memPrewiwIni");
+  if (!memo) return "<no preview>";
+  const auto length = static_cast<size_t>(SendWithin(memo, WM_GETTEXTLENGTH, 0, 0));
+  std::string text(length + 1, '\0');
+  const auto got = static_cast<size_t>(SendWithin(memo, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data())));
+  text.resize(got);
+  return text;
+}
+
+HWND EditorRun::WaitForMessageBox(int timeoutMs) const {
+  if (!process_) return nullptr;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    if (HWND box = FindMessageBox(process_->Id())) return box;
+    if (Clock::now() >= deadline) return nullptr;
+    Sleep(20);
+  }
+}
+
+std::string EditorRun::MessageBoxText(HWND box) {
+  char caption[256] = {}, text[4096] = {};
+  GetWindowTextA(box, caption, sizeof(caption));
+  // 0xFFFF: the message text's static control.
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+  return std::string(caption) + ": " + text;
+}
+
+int EditorRun::Finish(int timeoutMs) {
+  if (!process_) return -1;
+  const int code = process_->Wait(timeoutMs);
+  process_.reset();
+  return code;
+}
+
+DefaultAnswerFile::DefaultAnswerFile(const std::optional<std::string>& content) {
+  char path[MAX_PATH] = {};
+  ExpandEnvironmentStringsA("%SystemRoot%\\System32\\$winnt$.inf", path, sizeof(path));
+  path_ = path;
+  if (FileExists(path_)) before_ = ReadWholeFile(path_);
+  if (content)
+    WriteWholeFile(path_, *content);
+  else
+    DeleteFileA(path_.c_str());
+}
+
+DefaultAnswerFile::~DefaultAnswerFile() {
+  if (before_)
+    WriteWholeFile(path_, *before_);
+  else
+    DeleteFileA(path_.c_str());
+  DeleteFileA((path_ + ".new").c_str());
+}
+
+}  // namespace kivtest

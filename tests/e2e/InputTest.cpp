@@ -1,0 +1,197 @@
+// Answer files that are missing, empty, locked, binary or huge, and a
+// working copy left over from an earlier run: the dialog still opens, the
+// run ends with 0, and nothing is left behind that was not there before.
+
+#include "e2e/EditorRun.h"
+
+#include <cstdio>
+#include <random>
+
+using namespace kivtest;
+
+namespace {
+
+using EditorInput = EditorRun;
+
+TEST_F(EditorInput, MissingFileOpensTheDialogAndCancelLeavesNothing) {
+  DefaultAnswerFile missing(std::nullopt);
+  Start("-f:winnt.sif");
+  ASSERT_TRUE(WaitForDialog());
+  ClickButton("btnCancel");
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_FALSE(FileExists(missing.Path()));
+  EXPECT_FALSE(FileExists(missing.Path() + ".new"));
+  EXPECT_FALSE(FileExists(answerFile + ".new"));
+}
+
+TEST_F(EditorInput, MissingFileIsCreatedBySave) {
+  DefaultAnswerFile missing(std::nullopt);
+  Start("");
+  ASSERT_TRUE(WaitForDialog());
+  ShowPreview();
+  EditPreview(ExampleAnswerFile());
+  ClickButton("btnSave");
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_EQ(ReadWholeFile(missing.Path()), ExampleAnswerFile());
+  EXPECT_FALSE(FileExists(missing.Path() + ".new"));
+}
+
+TEST_F(EditorInput, EmptyFileStaysEmptyOnCancelAndTakesTheEditOnSave) {
+  WriteWholeFile(answerFile, "");
+  Start("-f:winnt.sif");
+  ASSERT_TRUE(WaitForDialog());
+  ClickButton("btnCancel");
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_TRUE(FileExists(answerFile));
+  EXPECT_EQ(ReadWholeFile(answerFile), "");
+  EXPECT_FALSE(FileExists(answerFile + ".new"));
+
+  Start("-f:winnt.sif");
+  ASSERT_TRUE(WaitForDialog());
+  ShowPreview();
+  EditPreview(ExampleAnswerFile());
+  ClickButton("btnSave");
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_EQ(ReadWholeFile(answerFile), ExampleAnswerFile());
+  EXPECT_FALSE(FileExists(answerFile + ".new"));
+}
+
+std::string SystemReason(DWORD code) {
+  char text[512] = {};
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, sizeof(text),
+                 nullptr);
+  std::string reason = text;
+  while (!reason.empty() && (static_cast<unsigned char>(reason.back()) <= ' ' || reason.back() == '.'))
+    reason.pop_back();
+  return reason;
+}
+
+TEST_F(EditorInput, SaveOverAFileHeldOpenNamesTheFileAndTheReason) {
+  const std::string original = ExampleAnswerFile();
+  WriteWholeFile(answerFile, original);
+  Start("-f:winnt.sif");
+  ASSERT_TRUE(WaitForDialog());
+  ShowPreview();
+  EditPreview(EditedAnswerFile(original));
+  HANDLE held =
+      CreateFileA(answerFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ClickButton("btnSave");
+  HWND box = WaitForMessageBox(15000);
+  if (box) {
+    const std::string text = MessageBoxText(box);
+    EXPECT_NE(text.find(answerFile), std::string::npos) << text;
+    EXPECT_NE(text.find(SystemReason(ERROR_SHARING_VIOLATION)), std::string::npos) << text;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+  } else {
+    ADD_FAILURE() << "no message box about the failed save";
+  }
+  EXPECT_EQ(Finish(), 0);
+  CloseHandle(held);
+  EXPECT_EQ(ReadWholeFile(answerFile), original);
+  EXPECT_FALSE(FileExists(answerFile + ".new"));
+}
+
+TEST_F(EditorInput, BinaryFileIsLeftByteForByte) {
+  std::mt19937 random(1251);
+  std::string bytes(64 * 1024, '\0');
+  for (char& c : bytes) c = static_cast<char>(random() % 4 == 0 ? 0 : random() & 0xFF);
+  // Behind the first NULs, a user-data section as the identification page
+  // writes it back, so that a Save has nothing to change.
+  const std::string userData = "\r\n[UserData]\r\nComputerName=*\r\nFullName=\r\nOrgName=\r\nProductKey=\r\n[";
+  bytes.replace(1000, userData.size(), userData);
+  WriteWholeFile(answerFile, bytes);
+  for (const char* button : {"btnCancel", "btnSave"}) {
+    SCOPED_TRACE(button);
+    Start("-f:winnt.sif");
+    ASSERT_TRUE(WaitForDialog());
+    ClickButton(button);
+    EXPECT_EQ(Finish(), 0);
+    EXPECT_TRUE(ReadWholeFile(answerFile) == bytes) << "the binary answer file changed";
+    EXPECT_FALSE(FileExists(answerFile + ".new"));
+  }
+}
+
+TEST_F(EditorInput, WorkingCopyLeftByAnEarlierRunIsReplaced) {
+  const std::string original = ExampleAnswerFile();
+  WriteWholeFile(answerFile, original);
+  // Longer than the answer file, so a copy that only overwrote its start
+  // would still show.
+  WriteWholeFile(answerFile + ".new", "[UserData]\r\nComputerName = STALE-PC\r\n" + std::string(100000, ';'));
+  Start("-f:winnt.sif");
+  ASSERT_TRUE(WaitForDialog());
+  ShowPreview();
+  EXPECT_EQ(PreviewText(), original);
+  ClickButton("btnSave");
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_EQ(ReadWholeFile(answerFile), original);
+  EXPECT_FALSE(FileExists(answerFile + ".new"));
+}
+
+// Arguments that name no answer file leave the default one in place.
+class EditorIgnoredArgument : public EditorRun {
+ protected:
+  void ExpectDefaultEdited(const std::string& arguments) {
+    const std::string content =
+        "[UserData]\r\nComputerName = DEFAULT-PC\r\nFullName =\r\nOrgName =\r\nProductKey =\r\n";
+    DefaultAnswerFile defaultFile(content);
+    Start(arguments);
+    ASSERT_TRUE(WaitForDialog());
+    ShowPreview();
+    EXPECT_EQ(PreviewText(), content);
+    ClickButton("btnCancel");
+    EXPECT_EQ(Finish(), 0);
+    EXPECT_EQ(ReadWholeFile(defaultFile.Path()), content);
+    EXPECT_FALSE(FileExists(defaultFile.Path() + ".new"));
+  }
+};
+
+TEST_F(EditorIgnoredArgument, FolderNamedLikeAnAnswerFile) {
+  CreateDirectoryA(answerFile.c_str(), nullptr);
+  ExpectDefaultEdited("-f:winnt.sif");
+  ExpectDefaultEdited("/f:" + answerFile);
+  EXPECT_FALSE(FileExists(answerFile + ".new"));
+}
+
+TEST_F(EditorIgnoredArgument, ArgumentOf10000Characters) { ExpectDefaultEdited("-f:" + std::string(10000, 'x')); }
+
+// The example followed by adapter sections up to 10 MB.
+std::string TenMegabytes() {
+  std::string text = ExampleAnswerFile();
+  for (int n = 1; text.size() < 10 * 1024 * 1024; ++n) {
+    const std::string id = std::to_string(n);
+    text += "\r\n[params.MS_TCPIP.Adapter" + id + "]\r\nSpecificTo = Adapter" + id +
+            "\r\nDHCP = No\r\nIPAddress = 10.1." + std::to_string(n % 250) +
+            ".30\r\nSubnetMask = 255.255.255.0\r\n"
+            "DefaultGateway = 10.1.2.1\r\nDNSServerSearchOrder = 10.1.2.5,10.1.2.6\r\n"
+            "; Отдел " +
+            id + "\r\n";
+  }
+  return text;
+}
+
+class EditorTenMegabytes : public EditorRun, public testing::WithParamInterface<const char*> {};
+
+TEST_P(EditorTenMegabytes, OpensAndEndsLeavingItByteForByte) {
+  const std::string original = TenMegabytes();
+  WriteWholeFile(answerFile, original);
+  Start("-f:winnt.sif");
+  ASSERT_TRUE(WaitForDialog());
+  const auto shown = GetTickCount64();
+  ShowPreview(40000);
+  const double previewSeconds = static_cast<double>(GetTickCount64() - shown) / 1000.0;
+  std::printf("%zu-byte answer file: dialog after %.2f s, preview after %.2f s more\n", original.size(), StartSeconds(),
+              previewSeconds);
+  RecordProperty("start_ms", static_cast<int>(StartSeconds() * 1000));
+  RecordProperty("preview_ms", static_cast<int>(previewSeconds * 1000));
+  EXPECT_EQ(PreviewText().size(), original.size());
+  ClickButton(GetParam());
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_TRUE(ReadWholeFile(answerFile) == original) << "the answer file changed";
+  EXPECT_FALSE(FileExists(answerFile + ".new"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ending, EditorTenMegabytes, testing::Values("btnCancel", "btnSave"),
+                         [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+
+}  // namespace

@@ -152,7 +152,9 @@ void TNetWorkFrame::LoadGlobalSwitches() {
   chkIPFiltering->SetChecked(YesNoToBool(value));
   ReadValue(TcpipSection, "SyncDomainWithMembership", "Yes", "", value);
   chkChangeDNSDomain->SetChecked(YesNoToBool(value));
-  ReadValue(TcpipSection, "UseDomainNameDevolution", "", "", value);
+  // Setup devolves names unless told not to; reading an absent key as "No"
+  // would switch devolution off at the first save of an untouched page.
+  ReadValue(TcpipSection, "UseDomainNameDevolution", "Yes", "", value);
   chkUseDomainNameDevolution->SetChecked(YesNoToBool(value));
 }
 

@@ -4,6 +4,7 @@
 #include "dialog/CommonSettringFrame.h"
 #include "gui/Form.h"
 #include "support/TestFiles.h"
+#include "app/Profile.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,31 @@ TEST_F(ValueAccessTest, PageMethodsWriteAndDeleteInTheWorkingCopyOnly) {
   EXPECT_FALSE(page->IsSaveAllowed()) << "a page never loaded may not save";
   page->LoadSettings();
   EXPECT_TRUE(page->IsSaveAllowed());
+}
+
+}  // namespace
+
+namespace {
+
+// A long value is shown cut, but a page writing the cut text back unchanged
+// must not lose the value's end.
+TEST_F(ValueAccessTest, ALongValueWrittenBackUnchangedKeepsItsEnd) {
+  std::string whole = "*.corp.example;" + std::string(300, 'h') + ";<local>";
+  WriteWholeFile(WorkFileName, "[Proxy]\r\nProxy_Override=\"" + whole + "\"\r\n");
+  std::string shown;
+  ReadProfileValue("Proxy", "Proxy_Override", "", "", shown);
+  EXPECT_EQ(shown.size(), 260u);
+  WriteProfileValue("Proxy", "Proxy_Override", shown);
+  EXPECT_EQ(ReadWholeFile(WorkFileName), "[Proxy]\r\nProxy_Override=\"" + whole + "\"\r\n");
+
+  std::string edited = shown.substr(0, 100);
+  ReadProfileValue("Proxy", "Proxy_Override", "", "", shown);
+  WriteProfileValue("Proxy", "Proxy_Override", edited);
+  std::string value;
+  ReadProfileValue("Proxy", "Proxy_Override", "", "", value);
+  EXPECT_EQ(value, edited) << "an edited value is written as given";
+  WriteProfileValue("Proxy", "Proxy_Override", edited);
+  EXPECT_EQ(profile::ReadString(WorkFileName, "Proxy", "Proxy_Override", "", 4096), edited);
 }
 
 }  // namespace

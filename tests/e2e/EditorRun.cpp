@@ -142,34 +142,69 @@ void EditorRun::CloseWindow() const {
   PostMessageA(form, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
-void EditorRun::ShowPreview(int timeoutMs) const {
-  HWND tabs = Window("PC");
-  ASSERT_TRUE(tabs);
-  const auto last = static_cast<int>(SendWithin(tabs, TCM_GETITEMCOUNT, 0, 0)) - 1;
-  ASSERT_GE(last, 0);
+int EditorRun::TabCount(const std::string& pageControl) const {
+  HWND tabs = Window(pageControl);
+  return tabs ? static_cast<int>(SendWithin(tabs, TCM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+void EditorRun::ClickTab(const std::string& pageControl, int index) const {
+  HWND tabs = Window(pageControl);
+  ASSERT_TRUE(tabs) << pageControl;
   // The tab's rectangle is written into memory of the editor's process.
   HANDLE editor = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_->Id());
   ASSERT_TRUE(editor);
   void* remote = VirtualAllocEx(editor, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
-  RECT r{};
-  SIZE_T got = 0;
-  const bool known = remote && SendWithin(tabs, TCM_GETITEMRECT, last, reinterpret_cast<LPARAM>(remote)) &&
-                     ReadProcessMemory(editor, remote, &r, sizeof(r), &got) && got == sizeof(r);
+  auto tabRect = [&](RECT& r) {
+    SIZE_T got = 0;
+    return remote && SendWithin(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote)) &&
+           ReadProcessMemory(editor, remote, &r, sizeof(r), &got) && got == sizeof(r);
+  };
+  RECT r{}, client{};
+  GetClientRect(tabs, &client);
+  bool known = tabRect(r);
+  // Tabs wider than the control scroll: the operator presses the strip's
+  // arrows until the tab is in sight.
+  HWND arrows = FindWindowExA(tabs, nullptr, "msctls_updown32", nullptr);
+  const bool towardsStart = index < static_cast<int>(SendWithin(tabs, TCM_GETCURSEL, 0, 0));
+  for (int press = 0; arrows && IsWindowVisible(arrows) && press < 20; ++press) {
+    RECT a{};
+    GetWindowRect(arrows, &a);
+    MapWindowPoints(nullptr, tabs, reinterpret_cast<POINT*>(&a), 2);
+    if (known && r.right <= a.left && r.left >= 0) break;
+    const bool left = known ? r.left < 0 : towardsStart;
+    const int w = a.right - a.left, h = a.bottom - a.top;
+    const LPARAM at = MAKELPARAM(left ? w / 4 : w * 3 / 4, h / 2);
+    PostMessageA(arrows, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(arrows, WM_LBUTTONUP, 0, at);
+    SendWithin(arrows, WM_NULL, 0, 0);
+    known = tabRect(r);
+  }
   if (remote) VirtualFreeEx(editor, remote, 0, MEM_RELEASE);
   CloseHandle(editor);
-  ASSERT_TRUE(known) << "no rectangle for the preview's tab";
+  ASSERT_TRUE(known) << "no rectangle for tab " << index << " of " << pageControl;
   const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   PostMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageA(tabs, WM_LBUTTONUP, 0, at);
+  // Answered only once the click's handling, the pages' save and load included, is done.
+  SendWithin(tabs, WM_NULL, 0, 0);
+  ASSERT_EQ(SendWithin(tabs, TCM_GETCURSEL, 0, 0), index) << pageControl;
+}
+
+void EditorRun::SetText(const std::string& name, const std::string& text) const {
+  HWND box = Window(name);
+  ASSERT_TRUE(box) << name;
+  SendWithin(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void EditorRun::ShowPreview(int timeoutMs) const {
+  ClickTab("PC", TabCount("PC") - 1);
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   HWND memo = Window("memPrewiwIni");
   while (!(memo && IsWindowVisible(memo))) {
     ASSERT_LT(Clock::now(), deadline) << "the preview did not come to the front";
     Sleep(20);
+    memo = Window("memPrewiwIni");
   }
-  // Answered only once the click's handling, the page's load included, is done.
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  SendWithin(tabs, WM_NULL, 0, 0, static_cast<UINT>(std::max<long long>(left, 1)));
 }
 
 void EditorRun::EditPreview(const std::string& text) const {

@@ -41,6 +41,12 @@ class EditorRun : public testing::Test {
   void CloseWindow() const;
   // Clicks the tab of the last page, the preview, and waits until it shows.
   void ShowPreview(int timeoutMs = 10000) const;
+  // Clicks tab `index` of the page control of that design name, as the
+  // operator does, and returns once the click has been handled.
+  void ClickTab(const std::string& pageControl, int index) const;
+  [[nodiscard]] int TabCount(const std::string& pageControl) const;
+  // Replaces the text of a box of the editor.
+  void SetText(const std::string& name, const std::string& text) const;
   // Edits the shown preview as the operator would: ticks chkAllowEdit,
   // replaces the text, and leaves the text box marked modified.
   void EditPreview(const std::string& text) const;

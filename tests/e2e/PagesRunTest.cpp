@@ -1,0 +1,197 @@
+// The real editor over an answer file that holds every key the pages write,
+// in the form they write it: visiting every page and saving changes nothing,
+// and an edit on a page changes exactly its lines. This is the road of an
+// edit from a box to the committed answer file.
+
+#include "e2e/EditorRun.h"
+
+#include <commctrl.h>
+
+namespace kivtest {
+namespace {
+
+std::string Lines(std::initializer_list<const char*> lines) {
+  std::string text;
+  for (const char* line : lines) text += std::string(line) + "\r\n";
+  return text;
+}
+
+// Shaped like the documented two-adapter example, with a quoted proxy list.
+const std::string kAnswerFile = Lines({
+    "; Site answer file",
+    "[Data]",
+    "UnattendedInstall = \"Yes\"",
+    "",
+    "[Unattended]",
+    "UnattendMode = FullUnattended",
+    "OemSkipEula = Yes",
+    "",
+    "[GuiUnattended]",
+    "AdminPassword = \"*\"",
+    "TimeZone = 145",
+    "",
+    "[UserData]",
+    "ComputerName = PC01",
+    "FullName = \"Бухгалтерия\"",
+    "OrgName = \"ООО Пример\"",
+    "ProductKey = \"XXXXX-XXXXX-XXXXX-XXXXX-XXXXX\"",
+    "",
+    "[Identification]",
+    "JoinDomain = CORP",
+    "DomainAdmin = \"CORP\\deploy\"",
+    "DomainAdminPassword = \"secret\"",
+    "MachineObjectOU = \"OU=Accounting,DC=corp,DC=example\"",
+    "",
+    "[Networking]",
+    "InstallDefaultComponents = No",
+    "",
+    "[NetAdapters]",
+    "Adapter01 = params.Adapter01",
+    "Adapter02 = params.Adapter02",
+    "",
+    "[params.Adapter01]",
+    "InfID = \"PCI\\VEN_8086&DEV_1229\"",
+    "NetCardAddress = 0x00A0C9112233",
+    "ConnectionName = \"Corporate\"",
+    "",
+    "[params.Adapter02]",
+    "InfID = \"PCI\\VEN_10B7&DEV_9200\"",
+    "ConnectionName = \"Lab Network\"",
+    "",
+    "[NetProtocols]",
+    "MS_TCPIP = params.MS_TCPIP",
+    "",
+    "[params.MS_TCPIP]",
+    "AdapterSections = params.MS_TCPIP.Adapter01,params.MS_TCPIP.Adapter02",
+    "DNSDomain = corp.example",
+    "DNSSuffixSearchOrder = corp.example,example",
+    "EnableLMHosts = Yes",
+    "EnableSecurity = No",
+    "SyncDomainWithMembership = Yes",
+    "UseDomainNameDevolution = Yes",
+    "",
+    "[params.MS_TCPIP.Adapter01]",
+    "SpecificTo = Adapter01",
+    "DHCP = No",
+    "IPAddress = 10.1.2.30",
+    "SubnetMask = 255.255.255.0",
+    "DefaultGateway = 10.1.2.1",
+    "DNSServerSearchOrder = 10.1.2.5,10.1.2.6",
+    "WINSServerList = 10.1.2.7",
+    "WINS = Yes",
+    "NetBIOSOptions = 1",
+    "",
+    "[params.MS_TCPIP.Adapter02]",
+    "SpecificTo = Adapter02",
+    "DHCP = Yes",
+    "WINS = No",
+    "NetBIOSOptions = 0",
+    "",
+    "[Branding]",
+    "BrandIEUsingUnattended = Yes",
+    "",
+    "[Proxy]",
+    "Proxy_Enable = 1",
+    "Use_Same_Proxy = 1",
+    "HTTP_Proxy_Server = proxy.corp.example:8080",
+    "Proxy_Override = \"*.corp.example;<local>\"",
+    "",
+    "[Display]",
+    "BitsPerPel = 32",
+    "Xresolution = 1024",
+    "Yresolution = 768",
+    "Vrefresh = 75",
+});
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  size_t at = text.find(from);
+  if (at == std::string::npos) {
+    ADD_FAILURE() << "no " << from;
+    return text;
+  }
+  return text.replace(at, from.size(), to);
+}
+
+class PagesRun : public EditorRun {
+ protected:
+  void SetUp() override {
+    WriteWholeFile(answerFile, kAnswerFile);
+    Start("-f:winnt.sif");
+    ASSERT_TRUE(WaitForDialog());
+  }
+  // Every page of the dialog and every tab of the network page, there and back.
+  void VisitEverything() {
+    int pages = TabCount("PC");
+    ASSERT_EQ(pages, 4) << "no KivEdt.ini commands and no UDB files: four pages";
+    for (int i = 1; i < pages; ++i) ClickTab("PC", i);
+    ClickTab("PC", 1);
+    for (int i = 0; i < TabCount("pc_network"); ++i) ClickTab("pc_network", i);
+    ClickTab("pc_network", 1);
+    ClickTab("PC", 0);
+  }
+  void SaveAndFinish() {
+    ClickButton("btnSave");
+    ASSERT_EQ(Finish(), 0);
+    EXPECT_FALSE(FileExists(answerFile + ".new"));
+  }
+};
+
+TEST_F(PagesRun, VisitingEveryPageAndSavingChangesNothing) {
+  VisitEverything();
+  SaveAndFinish();
+  EXPECT_EQ(ReadWholeFile(answerFile), kAnswerFile);
+}
+
+TEST_F(PagesRun, UserDataAndDisplayEditsReachTheirLines) {
+  ClickTab("PC", 0);
+  SetText("edFullName", "Касса №2");
+  SetText("edComputerName", "PC77");
+  int display = -1;
+  for (int i = 0; i < TabCount("PC"); ++i) {
+    ClickTab("PC", i);
+    if (Window("cbColorDeptch") && IsWindowVisible(Window("cbColorDeptch"))) display = i;
+    if (display >= 0) break;
+  }
+  ASSERT_GE(display, 0);
+  // 16 bits and 800x600, picked as the lists' entries.
+  SendMessageA(Window("cbColorDeptch"), CB_SETCURSEL, 2, 0);
+  SendMessageA(Window("cbResolution"), CB_SETCURSEL, 2, 0);
+  ClickTab("PC", 0);
+  SaveAndFinish();
+  std::string expected = Replace(kAnswerFile, "FullName = \"Бухгалтерия\"", "FullName = \"Касса №2\"");
+  expected = Replace(expected, "ComputerName = PC01", "ComputerName = PC77");
+  expected = Replace(expected, "BitsPerPel = 32", "BitsPerPel = 16");
+  expected = Replace(expected, "Xresolution = 1024\r\nYresolution = 768", "Xresolution = 800\r\nYresolution = 600");
+  EXPECT_EQ(ReadWholeFile(answerFile), expected);
+}
+
+TEST_F(PagesRun, AnAddressTypedOnTheTcpipTabReachesTheAdaptersSection) {
+  ClickTab("PC", 1);
+  ASSERT_TRUE(IsWindowVisible(Window("edIP"))) << "the network page opens on TCP/IP";
+  SetText("edIP", "10.1.2.99");
+  ClickTab("PC", 0);
+  SaveAndFinish();
+  EXPECT_EQ(ReadWholeFile(answerFile), Replace(kAnswerFile, "IPAddress = 10.1.2.30", "IPAddress = 10.1.2.99"));
+}
+
+TEST_F(PagesRun, AnEditOnEachOfTheOtherNetworkTabsReachesItsLine) {
+  ClickTab("PC", 1);
+  ClickTab("pc_network", 2);
+  SetText("edDNSDomain", "branch.example");
+  ClickTab("pc_network", 3);
+  SetText("edHTTPProxyPort", "3128");
+  ClickTab("pc_network", 4);
+  SetText("edConnectionName", "Сеть филиала");
+  ClickTab("PC", 0);
+  SaveAndFinish();
+  std::string expected = Replace(kAnswerFile, "DNSDomain = corp.example", "DNSDomain = branch.example");
+  expected = Replace(expected, "proxy.corp.example:8080", "proxy.corp.example:3128");
+  // The connection name is stored in the OEM code page, as setup reads it.
+  std::string oem = "Сеть филиала";
+  CharToOemBuffA(oem.data(), oem.data(), static_cast<DWORD>(oem.size()));
+  expected = Replace(expected, "ConnectionName = \"Corporate\"", "ConnectionName = \"" + oem + "\"");
+  EXPECT_EQ(ReadWholeFile(answerFile), expected);
+}
+
+}  // namespace
+}  // namespace kivtest

@@ -3,6 +3,7 @@
 #include "dialog/Dlg_Settings.h"
 #include "dialog/KbdUtils.h"
 #include "support/Operator.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -175,6 +176,31 @@ TEST(NextToken, CutsItemsOffTheFront) {
   NextToken(list, ":", token);
   EXPECT_EQ(token, "PC01");
   EXPECT_EQ(list, "UserData");
+}
+
+}  // namespace
+
+namespace {
+
+// What an administrator sees with the system's own tool: the layout names
+// in Cyrillic, printed by "reg query" in the OEM code page.
+TEST(FixKeyboardLayouts, RegQueryShowsTheNamesInCyrillic) {
+  FixKeyboardLayouts();
+  ScratchFolder folder;
+  std::string out = folder / "reg.txt";
+  std::string command = "cmd.exe /c reg query \"HKLM\\" + std::string(kRu) + "\" /v \"Layout Text\" > \"" + out + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(
+      CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi));
+  ASSERT_EQ(WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  std::string printed = ReadWholeFile(out);
+  std::string expected = "Русская";
+  CharToOemBuffA(expected.data(), expected.data(), static_cast<DWORD>(expected.size()));
+  EXPECT_NE(printed.find(expected), std::string::npos) << printed;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 //   kivpoke click NAME       presses the button of that name
 //   kivpoke close NAME       closes the top-level window of that name (close box)
 //   kivpoke clickat NAME X Y clicks at a point of the window's client area
+//   kivpoke tab NAME INDEX   brings a tab of the page control of that name to the front
 
 #include <windows.h>
 
@@ -76,6 +77,10 @@ int main(int argc, char** argv) {
     LPARAM at = MAKELPARAM(std::atoi(argv[3]), std::atoi(argv[4]));
     PostMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageA(hwnd, WM_LBUTTONUP, 0, at);
+    return 0;
+  }
+  if (verb == "tab" && argc > 3) {
+    SendMessageA(hwnd, 0x1330 /* TCM_SETCURFOCUS */, static_cast<WPARAM>(std::atoi(argv[3])), 0);
     return 0;
   }
   if (verb == "close") {

@@ -23,9 +23,11 @@ win32:
 	cmake --build --preset win32 -j $(JOBS)
 
 test: build
+	@tools/wine-session keep build/win64/kivpoke.exe
 	ctest --preset win64 --timeout 120
 
 run: bootstrap win64
+	@tools/wine-session keep build/win64/kivpoke.exe
 	tools/run-editor
 
 session-stop:

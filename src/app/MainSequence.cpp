@@ -4,16 +4,25 @@
 #include "app/MainSequence.h"
 
 #include "app/Launcher.h"
+#include "app/Profile.h"
+#include "app/SourceLocation.h"
+#include "app/TimeOutUnit.h"
 #include "dialog/CommonSettringFrame.h"
 #include "dialog/Dlg_Settings.h"
+#include "dialog/KbdUtils.h"
 #include "dialog/PreviewFrame.h"
 #include "gui/Application.h"
 #include "pages/DisplaySettingsFrame.h"
 #include "pages/IdentificationFrame.h"
+#include "pages/NetworkFrameUnit.h"
+#include "pages/TRunProgramFrameUnit.h"
+#include "udb/UDBFrameUnit.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -30,12 +39,18 @@ bool FileExists(const std::string& name) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The dialog's pages in tab order; a page without its data leaves itself out.
 std::vector<TCommonSettingsFrameClass> PageList() {
+  // clang-format off
   return {
+      ClassOf<TUDBFrame>(),
       ClassOf<TFrameIdentification>(),
+      ClassOf<TNetWorkFrame>(),
       ClassOf<TFrameDsiplaySettings>(),
+      ClassOf<TRunProgramFrame>(),
       ClassOf<TFramePreview>(),
   };
+  // clang-format on
 }
 
 // A message box that closes by itself, for errors that must not hold an
@@ -66,6 +81,29 @@ void ShowTimedMessage(const std::string& text, UINT flags, UINT seconds) {
 
 }  // namespace
 
+bool CommitWorkingCopy(const std::string& workFile, const std::string& answerFile) {
+  // The new content goes beside the answer file first and then takes its
+  // place in one step, so that setup finds either the old answer file or the
+  // new one, never half of one.
+  std::string staged = answerFile + ".kivtmp";
+  if (!CopyFileA(workFile.c_str(), staged.c_str(), FALSE)) return false;
+  BOOL done;
+  DWORD attributes = GetFileAttributesA(answerFile.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    done = ReplaceFileA(answerFile.c_str(), staged.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+    // Not every file system carries them over by itself.
+    if (done && GetFileAttributesA(answerFile.c_str()) != attributes)
+      SetFileAttributesA(answerFile.c_str(), attributes);
+  } else
+    done = MoveFileExA(staged.c_str(), answerFile.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!done) {
+    DWORD error = GetLastError();
+    DeleteFileA(staged.c_str());
+    SetLastError(error);
+  }
+  return done != FALSE;
+}
+
 std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
   std::vector<std::string> items;
   const char* p = commandLine.c_str();
@@ -92,14 +130,6 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     items.push_back(item);
   }
   return items;
-}
-
-std::string ProgramDirectory() {
-  char path[MAX_PATH * 4] = {};
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
-  std::string name(path, length);
-  size_t slash = name.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
 }
 
 void ParseCommandLine(const std::string& commandLine, const std::string& programDir) {
@@ -136,15 +166,37 @@ void RunExitPrograms() {
 int RunMainSequence() {
   EditorDirectives.clear();
   AnswerFileName = ExpandEnvironment("%SystemRoot%\\System32\\$winnt$.inf");
-  gui::Application application;
+  std::optional<gui::Application> application;
   try {
+    FixKeyboardLayouts();
+    application.emplace();
     ParseCommandLine();
     WorkFileName = AnswerFileName + ".new";
     CopyFileA(AnswerFileName.c_str(), WorkFileName.c_str(), FALSE);
+    InitSourcePath();
+    InitSourceRoot();
+    // Nobody at the machine: the dialog ends by itself as with OK, so that
+    // setup goes on with what the working copy then holds.
+    auto timeout = std::make_unique<TTimeout>();
+    timeout->ExpiryResult = gui::mrOk;
+    timeout->SetSeconds(profile::ReadInt(ProgramDirectory() + "KivEdt.ini", "KivEditor", "TimeOut", 30));
+    struct Unhook {
+      gui::Application& app;
+      ~Unhook() {
+        app.OnMessage = nullptr;
+        app.OnModalBegin = nullptr;
+      }
+    } unhook{*application};
+    application->OnMessage = [&timeout](MSG& msg, bool& handled) { timeout->HandleAppMessage(msg, handled); };
+    application->OnModalBegin = [&timeout] { timeout->HandleModalBegin(); };
     Beep(1000, 700);
+    // Tooltips of Cyrillic text need the charset as much as the controls.
+    gui::Font hintFont = application->HintFont();
+    hintFont.charset = GetFontMapperCharset();
+    application->SetHintFont(hintFont);
     bool savePressed = false;
     if (ShowSettings(PageList(), &savePressed)) {
-      if (!CopyFileA(WorkFileName.c_str(), AnswerFileName.c_str(), FALSE)) {
+      if (!CommitWorkingCopy(WorkFileName, AnswerFileName)) {
         DWORD error = GetLastError();
         // The operator saved edits that did not reach the answer file: he
         // must know. A working copy that never existed holds no edits, and

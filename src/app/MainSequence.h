@@ -2,6 +2,8 @@
 // MainSequence: what KivEdt does from start to end: the answer file and its
 // working copy, the settings dialog, the commit on OK and the exit programs.
 
+#include "app/Launcher.h"
+
 #include <string>
 #include <vector>
 
@@ -15,12 +17,14 @@
 void ParseCommandLine(const std::string& commandLine, const std::string& programDir);
 void ParseCommandLine();
 
+// Copies the working copy over the answer file in one step: afterwards the
+// answer file is either the old one or the new one, whole, with its
+// attributes. False (with the system's error) when it stayed the old one.
+bool CommitWorkingCopy(const std::string& workFile, const std::string& answerFile);
+
 // Runs, one after the other and each waited for, the "RunOnExit" entries of
 // EditorDirectives in text order.
 void RunExitPrograms();
-
-// The directory of the running program, with its trailing separator.
-[[nodiscard]] std::string ProgramDirectory();
 
 // The whole run; returns the process exit code.
 int RunMainSequence();

@@ -15,15 +15,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A path of the build machine as the program sees it: the host's root is
-// drive Z: under Wine.
-std::string HostPath(std::string path) {
-  if (path.empty() || path[0] != '/') return path;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return "Z:" + path;
-}
-
 // Sets an environment variable for the test's length, restoring what was there.
 class ScopedVariable {
  public:

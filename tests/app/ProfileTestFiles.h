@@ -16,10 +16,6 @@ inline std::string Put(const ScratchFolder& folder, const std::string& name, con
   return path;
 }
 
-// A folder of the build machine named by CMake: under Wine, the host's root
-// is drive Z:.
-inline std::string HostPath(const std::string& path) { return !path.empty() && path[0] == '/' ? "Z:" + path : path; }
-
 // The real answer files, one full name each.
 inline std::vector<std::string> SampleAnswerFiles() {
   std::vector<std::string> files;

@@ -14,15 +14,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A path of the build machine as the program sees it: the host's root is
-// drive Z: under Wine.
-std::string HostPath(std::string path) {
-  if (path.empty() || path[0] != '/') return path;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return "Z:" + path;
-}
-
 constexpr UINT kAnswerWithin = 10000;
 
 LRESULT SendWithin(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs = kAnswerWithin) {

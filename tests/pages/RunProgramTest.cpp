@@ -15,8 +15,6 @@ using namespace kivtest;
 
 namespace {
 
-std::string HostPath(const std::string& path) { return !path.empty() && path[0] == '/' ? "Z:" + path : path; }
-
 class RunProgramTest : public testing::Test {
  protected:
   void SetUp() override {

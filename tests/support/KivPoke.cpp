@@ -5,6 +5,8 @@
 //   kivpoke close NAME       closes the top-level window of that name (close box)
 //   kivpoke clickat NAME X Y clicks at a point of the window's client area
 //   kivpoke tab NAME INDEX   brings a tab of the page control of that name to the front
+//   kivpoke hold             keeps a hidden window open until the session ends, so
+//                            that Wine's desktop process stays up between programs
 
 #include <windows.h>
 
@@ -53,6 +55,14 @@ HWND Find(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "hold") {
+    HWND keeper = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "kivpoke hold", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (!keeper) return 1;
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    return 0;
+  }
   if (argc < 3) {
     std::fprintf(stderr, "usage: kivpoke wait|click|close NAME [MS]\n");
     return 2;

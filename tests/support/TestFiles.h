@@ -25,5 +25,8 @@ class ScratchFolder {
 [[nodiscard]] std::string ReadWholeFile(const std::string& name);
 void WriteWholeFile(const std::string& name, const std::string& content);
 [[nodiscard]] bool FileExists(const std::string& name);
+// A path of the build machine (a Unix path, as CMake gives it) as a Windows
+// program sees it: the host's root is drive Z: under Wine.
+[[nodiscard]] std::string HostPath(std::string path);
 
 }  // namespace kivtest

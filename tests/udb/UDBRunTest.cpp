@@ -10,8 +10,6 @@
 namespace kivtest {
 namespace {
 
-std::string HostPath(const std::string& path) { return !path.empty() && path[0] == '/' ? "Z:" + path : path; }
-
 class UDBRunTest : public EditorRun {
  protected:
   void SetUp() override {

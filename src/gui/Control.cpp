@@ -92,11 +92,11 @@ struct WindowProcs {
   }
 };
 
-Control::Control(Control* parent, const Design& design, const WindowSpec& spec) : parent_(parent), name_(design.name) {
+Control::Control(Control* parent, const Design& design, const WindowSpec& kind) : parent_(parent), name_(design.name) {
   left_ = design.left;
   top_ = design.top;
-  width_ = design.width >= 0 ? design.width : spec.defaultWidth;
-  height_ = design.height >= 0 ? design.height : spec.defaultHeight;
+  width_ = design.width >= 0 ? design.width : kind.defaultWidth;
+  height_ = design.height >= 0 ? design.height : kind.defaultHeight;
   align_ = design.align;
   anchors_ = design.anchors;
   enabled_ = design.enabled;
@@ -104,9 +104,9 @@ Control::Control(Control* parent, const Design& design, const WindowSpec& spec) 
   color_ = design.color;
   hint_ = design.hint;
   showHint_ = design.showHint;
-  tabStop_ = design.tabStop.value_or(spec.tabStop);
+  tabStop_ = design.tabStop.value_or(kind.tabStop);
   tag_ = design.tag;
-  hasTabOrder_ = spec.hasTabOrder;
+  hasTabOrder_ = kind.hasTabOrder;
   designTabOrder_ = design.tabOrder;
 
   if (design.font) {
@@ -122,7 +122,7 @@ Control::Control(Control* parent, const Design& design, const WindowSpec& spec) 
   }
 
   RegisterContainerClass(&WindowProcs::Container);
-  DWORD style = spec.style;
+  DWORD style = kind.style;
   if (parent) {
     style |= WS_CHILD | WS_CLIPSIBLINGS;
     if (visible_) style |= WS_VISIBLE;
@@ -130,15 +130,15 @@ Control::Control(Control* parent, const Design& design, const WindowSpec& spec) 
   if (!enabled_) style |= WS_DISABLED;
   HWND parentHwnd = parent ? parent->hwnd_ : nullptr;
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  if (spec.className) {
-    hwnd_ = CreateWindowExA(spec.exStyle, spec.className, design.caption.c_str(), style, left_, top_, width_,
-                            height_ + spec.dropDownHeight, parentHwnd, nullptr, instance, nullptr);
+  if (kind.className) {
+    hwnd_ = CreateWindowExA(kind.exStyle, kind.className, design.caption.c_str(), style, left_, top_, width_,
+                            height_ + kind.dropDownHeight, parentHwnd, nullptr, instance, nullptr);
     if (!hwnd_) throw std::runtime_error("Cannot create window " + name_);
     SetPropA(hwnd_, kObjectProp, this);
     SetWindowSubclass(hwnd_, &WindowProcs::Subclass, kSubclassId, 0);
     subclassed_ = true;
   } else {
-    CreateWindowExA(spec.exStyle, kContainerClass, design.caption.c_str(), style, left_, top_, width_, height_,
+    CreateWindowExA(kind.exStyle, kContainerClass, design.caption.c_str(), style, left_, top_, width_, height_,
                     parentHwnd, nullptr, instance, this);
     if (!hwnd_) throw std::runtime_error("Cannot create window " + name_);
   }

@@ -128,7 +128,7 @@ class Control {
   };
 
   // Parent null: a top-level window (a form).
-  Control(Control* parent, const Design& design, const WindowSpec& spec);
+  Control(Control* parent, const Design& design, const WindowSpec& kind);
 
   // Handles a message of this window; the default handles routing to
   // children, colours, layout and focus, then calls DefaultProc.

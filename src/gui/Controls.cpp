@@ -124,7 +124,7 @@ Edit::Edit(Control* parent, const Design& d)
             .defaultHeight = 21,
             .tabStop = true}) {}
 
-Edit::Edit(Control* parent, const Design& d, const WindowSpec& spec) : Control(parent, d, spec) { ApplyEditDesign(d); }
+Edit::Edit(Control* parent, const Design& d, const WindowSpec& kind) : Control(parent, d, kind) { ApplyEditDesign(d); }
 
 void Edit::ApplyEditDesign(const Design& d) {
   OnChange = d.onChange;
@@ -207,7 +207,7 @@ CheckBox::CheckBox(Control* parent, const Design& d)
                 .defaultHeight = 17,
                 .tabStop = true}) {}
 
-CheckBox::CheckBox(Control* parent, const Design& d, const WindowSpec& spec) : Control(parent, d, spec) {
+CheckBox::CheckBox(Control* parent, const Design& d, const WindowSpec& kind) : Control(parent, d, kind) {
   OnClick = d.onClick;
   OnEnter = d.onEnter;
   if (d.checked) SendMessageA(hwnd_, BM_SETCHECK, BST_CHECKED, 0);

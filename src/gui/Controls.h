@@ -70,7 +70,7 @@ class Edit : public Control {
   std::function<void()> OnChange;
 
  protected:
-  Edit(Control* parent, const Design& design, const WindowSpec& spec);
+  Edit(Control* parent, const Design& design, const WindowSpec& kind);
   void Command(WORD code) override;
   [[nodiscard]] TColor KindColor() const noexcept override { return clWindow; }
 
@@ -97,7 +97,7 @@ class CheckBox : public Control {
   std::function<void()> OnClick;
 
  protected:
-  CheckBox(Control* parent, const Design& design, const WindowSpec& spec);
+  CheckBox(Control* parent, const Design& design, const WindowSpec& kind);
   void Command(WORD code) override;
   HBRUSH CtlColor(HDC dc) override;
 };

@@ -138,7 +138,7 @@ int EditorRun::TabCount(const std::string& pageControl) const {
   return tabs ? static_cast<int>(SendWithin(tabs, TCM_GETITEMCOUNT, 0, 0)) : 0;
 }
 
-void EditorRun::ClickTab(const std::string& pageControl, int index) const {
+void EditorRun::ClickTab(const std::string& pageControl, int index, int timeoutMs) const {
   HWND tabs = Window(pageControl);
   ASSERT_TRUE(tabs) << pageControl;
   // The tab's rectangle is written into memory of the editor's process.
@@ -177,7 +177,7 @@ void EditorRun::ClickTab(const std::string& pageControl, int index) const {
   PostMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageA(tabs, WM_LBUTTONUP, 0, at);
   // Answered only once the click's handling, the pages' save and load included, is done.
-  SendWithin(tabs, WM_NULL, 0, 0);
+  SendWithin(tabs, WM_NULL, 0, 0, static_cast<UINT>(timeoutMs));
   ASSERT_EQ(SendWithin(tabs, TCM_GETCURSEL, 0, 0), index) << pageControl;
 }
 
@@ -188,7 +188,7 @@ void EditorRun::SetText(const std::string& name, const std::string& text) const 
 }
 
 void EditorRun::ShowPreview(int timeoutMs) const {
-  ClickTab("PC", TabCount("PC") - 1);
+  ClickTab("PC", TabCount("PC") - 1, timeoutMs);
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   HWND memo = Window("memPrewiwIni");
   while (!(memo && IsWindowVisible(memo))) {

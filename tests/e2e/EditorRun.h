@@ -43,7 +43,7 @@ class EditorRun : public testing::Test {
   void ShowPreview(int timeoutMs = 10000) const;
   // Clicks tab `index` of the page control of that design name, as the
   // operator does, and returns once the click has been handled.
-  void ClickTab(const std::string& pageControl, int index) const;
+  void ClickTab(const std::string& pageControl, int index, int timeoutMs = 10000) const;
   [[nodiscard]] int TabCount(const std::string& pageControl) const;
   // Replaces the text of a box of the editor.
   void SetText(const std::string& name, const std::string& text) const;

@@ -18,7 +18,8 @@ constexpr UINT kAnswerWithin = 10000;
 
 LRESULT SendWithin(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs = kAnswerWithin) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutA(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs, &result))
+  // A busy editor (a page loading a 10 MB file) is waited for, not taken for hung.
+  if (!SendMessageTimeoutA(hwnd, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &result))
     ADD_FAILURE() << "the editor did not answer message " << message;
   return static_cast<LRESULT>(result);
 }
@@ -167,8 +168,13 @@ void EditorRun::ClickTab(const std::string& pageControl, int index, int timeoutM
     const LPARAM at = MAKELPARAM(left ? w / 4 : w * 3 / 4, h / 2);
     PostMessageA(arrows, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageA(arrows, WM_LBUTTONUP, 0, at);
-    SendWithin(arrows, WM_NULL, 0, 0);
-    known = tabRect(r);
+    // The strip has scrolled once the tab's rectangle has moved.
+    const RECT before = r;
+    for (int wait = 0; wait < 100; ++wait) {
+      known = tabRect(r);
+      if (!known || r.left != before.left) break;
+      Sleep(20);
+    }
   }
   if (remote) VirtualFreeEx(editor, remote, 0, MEM_RELEASE);
   CloseHandle(editor);
@@ -176,9 +182,18 @@ void EditorRun::ClickTab(const std::string& pageControl, int index, int timeoutM
   const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   PostMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageA(tabs, WM_LBUTTONUP, 0, at);
-  // Answered only once the click's handling, the pages' save and load included, is done.
-  SendWithin(tabs, WM_NULL, 0, 0, static_cast<UINT>(timeoutMs));
-  ASSERT_EQ(SendWithin(tabs, TCM_GETCURSEL, 0, 0), index) << pageControl;
+  // A sent message overtakes posted ones, so ask until the click has been
+  // taken; the answer comes only once its handling (the pages' save and
+  // load) is done.
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  LRESULT current = -1;
+  while (Clock::now() < deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    current = SendWithin(tabs, TCM_GETCURSEL, 0, 0, static_cast<UINT>(std::max<long long>(left, 1)));
+    if (current == index) break;
+    Sleep(20);
+  }
+  ASSERT_EQ(current, index) << pageControl << ", clicked at x " << r.left << ".." << r.right;
 }
 
 void EditorRun::SetText(const std::string& name, const std::string& text) const {

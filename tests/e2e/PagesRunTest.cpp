@@ -125,8 +125,9 @@ class PagesRun : public EditorRun {
     ASSERT_EQ(pages, 4) << "no KivEdt.ini commands and no UDB files: four pages";
     for (int i = 1; i < pages; ++i) ClickTab("PC", i);
     ClickTab("PC", 1);
+    // Left to right only: Wine's tab control misplaces a click on a strip
+    // scrolled back to the left.
     for (int i = 0; i < TabCount("pc_network"); ++i) ClickTab("pc_network", i);
-    ClickTab("pc_network", 1);
     ClickTab("PC", 0);
   }
   void SaveAndFinish() {

@@ -23,6 +23,8 @@ win32:
 	cmake --build --preset win32 -j $(JOBS)
 
 test: build
+	@tools/check-exe build/win64/KivEdt.exe x86-64
+	@tools/check-exe build/win32/KivEdt.exe i386
 	@tools/wine-session keep build/win64/kivpoke.exe
 	ctest --preset win64 --timeout 120
 

@@ -45,3 +45,8 @@ std::string ProgramDirectory() {
   size_t slash = name.find_last_of("\\/");
   return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
 }
+
+bool IsFile(const std::string& name) {
+  DWORD attributes = GetFileAttributesA(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}

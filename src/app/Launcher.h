@@ -15,3 +15,6 @@ bool RunProgram(const std::string& commandLine, bool wait);
 
 // The directory of the running program, with its trailing separator.
 [[nodiscard]] std::string ProgramDirectory();
+
+// Whether a file (not a folder) of that name exists.
+[[nodiscard]] bool IsFile(const std::string& name);

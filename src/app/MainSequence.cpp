@@ -27,18 +27,6 @@
 
 namespace {
 
-std::string Trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return s.substr(b, e - b);
-}
-
-bool FileExists(const std::string& name) {
-  DWORD attributes = GetFileAttributesA(name.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The dialog's pages in tab order; a page without its data leaves itself out.
 std::vector<TCommonSettingsFrameClass> PageList() {
   // clang-format off
@@ -135,10 +123,10 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
 void ParseCommandLine(const std::string& commandLine, const std::string& programDir) {
   std::vector<std::string> items = SplitCommandLine(commandLine);
   for (size_t i = 1; i < items.size(); ++i) {
-    std::string argument = Trim(items[i]);
+    std::string argument = TrimBlanks(items[i]);
     if (argument.rfind("-f:", 0) != 0 && argument.rfind("/f:", 0) != 0) continue;
     std::string name = argument.substr(3);
-    if (name.empty() || !FileExists(name)) continue;
+    if (name.empty() || !IsFile(name)) continue;
     if (name.find_first_of("\\:") == std::string::npos) name = programDir + name;
     AnswerFileName = name;
   }
@@ -153,7 +141,7 @@ void RunExitPrograms() {
                           static_cast<int>(b.size())) == CSTR_LESS_THAN;
   });
   for (const std::string& entry : entries) {
-    std::string key = Trim(entry);
+    std::string key = TrimBlanks(entry);
     std::transform(key.begin(), key.end(), key.begin(),
                    [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
     if (key.rfind("RUNONEXIT", 0) != 0) continue;
@@ -201,7 +189,7 @@ int RunMainSequence() {
         // The operator saved edits that did not reach the answer file: he
         // must know. A working copy that never existed holds no edits, and
         // after the countdown nobody is there to read it.
-        if (savePressed && FileExists(WorkFileName))
+        if (savePressed && IsFile(WorkFileName))
           ShowTimedMessage("Изменения не записаны в файл ответов \"" + AnswerFileName + "\". " + SysErrorMessage(error),
                            MB_OK | MB_ICONSTOP, 300);
       }

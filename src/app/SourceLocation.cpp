@@ -2,6 +2,8 @@
 
 #include "app/SourceLocation.h"
 
+#include "dialog/KbdUtils.h"
+
 #include "app/Launcher.h"
 #include "dialog/CommonSettringFrame.h"
 #include "sys/ChangerUtil.h"
@@ -21,14 +23,6 @@ std::string WithoutTrailingBackslash(std::string text) {
 std::string WithTrailingBackslash(std::string text) {
   if (text.empty() || text.back() != '\\') text += '\\';
   return text;
-}
-
-// Without the blanks and control characters around it.
-std::string Trim(const std::string& text) {
-  size_t begin = 0, end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
-  return text.substr(begin, end - begin);
 }
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -92,7 +86,7 @@ void InitSourceRoot(const std::string& configFile) {
     folder = WithTrailingBackslash(SourcePath);
   } else {
     ReadProfileValue("Data", "OriSrc", "", WorkFileName, origin);
-    folder = type == "5" ? FolderOnPresentDrive(WithoutDrive(Trim(origin))) : origin;
+    folder = type == "5" ? FolderOnPresentDrive(WithoutDrive(TrimBlanks(origin))) : origin;
   }
   const size_t separator = folder.find_last_of("\\:");
   const size_t lastStart = separator == std::string::npos ? 0 : separator + 1;

@@ -52,8 +52,6 @@ void RegisterLayout(const char* id, const char* text, const char* file) {
   LoadKeyboardLayoutA(id, 0);
 }
 
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
 }  // namespace
 
 void FixKeyboardLayouts() {
@@ -102,6 +100,13 @@ std::string GetKeyboardLayoutText() {
   return text;
 }
 
+std::string TrimBlanks(const std::string& text) {
+  size_t b = 0, e = text.size();
+  while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
+  return text.substr(b, e - b);
+}
+
 void NextToken(std::string& list, const std::string& delimiter, std::string& token) {
   size_t at = delimiter.empty() ? std::string::npos : list.find(delimiter);
   if (at == std::string::npos) {
@@ -111,8 +116,5 @@ void NextToken(std::string& list, const std::string& delimiter, std::string& tok
     token = list.substr(0, at);
     list.erase(0, at + delimiter.size());
   }
-  size_t b = 0, e = token.size();
-  while (b < e && IsBlankOrControl(token[b])) ++b;
-  while (e > b && IsBlankOrControl(token[e - 1])) --e;
-  token = token.substr(b, e - b);
+  token = TrimBlanks(token);
 }

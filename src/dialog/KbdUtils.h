@@ -25,6 +25,9 @@ void ApplyFontCharset(gui::Control* component);
 void GetKeyboardLayoutText(std::string& text);
 [[nodiscard]] std::string GetKeyboardLayoutText();
 
+// The text without the blanks and control characters around it.
+[[nodiscard]] std::string TrimBlanks(const std::string& text);
+
 // Cuts the next item off the front of `list`: the text before the first
 // `delimiter` (or the whole text when there is none), trimmed of blanks and
 // control characters. The rest of the list is left untrimmed.

@@ -3,18 +3,13 @@
 
 #include "pages/DisplaySettingsFrame.h"
 
+#include "dialog/KbdUtils.h"
+
 using namespace gui;
 
 namespace {
 
 const char kSection[] = "Display";
-
-std::string Trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return s.substr(b, e - b);
-}
 
 bool SameAsciiText(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
@@ -82,7 +77,7 @@ void TFrameDsiplaySettings::LoadSettings() {
   std::string resolution = x + "x" + y;
   cbResolution->SetItemIndex(-1);
   for (int i = 0; i < cbResolution->ItemCount(); ++i) {
-    if (SameAsciiText(Trim(cbResolution->ItemText(i)), resolution)) {
+    if (SameAsciiText(TrimBlanks(cbResolution->ItemText(i)), resolution)) {
       cbResolution->SetItemIndex(i);
       break;
     }
@@ -103,8 +98,8 @@ void TFrameDsiplaySettings::SaveSettings() {
   if (cbResolution->ItemIndex() > 0) {
     std::string text = cbResolution->Text();
     size_t x = text.find('x');
-    WriteValue(kSection, "Xresolution", Trim(text.substr(0, x)));
-    WriteValue(kSection, "Yresolution", x == std::string::npos ? std::string() : Trim(text.substr(x + 1)));
+    WriteValue(kSection, "Xresolution", TrimBlanks(text.substr(0, x)));
+    WriteValue(kSection, "Yresolution", x == std::string::npos ? std::string() : TrimBlanks(text.substr(x + 1)));
   } else {
     DeleteKey(kSection, "Xresolution");
     DeleteKey(kSection, "Yresolution");

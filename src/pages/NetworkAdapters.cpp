@@ -3,6 +3,8 @@
 
 #include "pages/NetworkFrameUnit.h"
 
+#include "dialog/KbdUtils.h"
+
 using namespace gui;
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include "pages/NetworkFrameUnit.h"
 
+#include "dialog/KbdUtils.h"
+
 #include "app/Profile.h"
 
 using namespace gui;
@@ -25,7 +27,7 @@ bool SameTextInLocale(const std::string& a, const std::string& b) {
 }  // namespace
 
 bool YesNoToBool(const std::string& text) {
-  std::string value = TNetWorkFrame::TrimBlanks(text);
+  std::string value = TrimBlanks(text);
   return SameTextInLocale(value, "YES") || SameTextInLocale(value, "1");
 }
 
@@ -34,13 +36,6 @@ std::string BoolToYesNo(bool flag) { return flag ? "Yes" : "No"; }
 void SetEditEnabled(Control* control, bool enabled) {
   control->SetEnabled(enabled);
   control->SetColor(enabled ? clWindow : clBtnFace);
-}
-
-std::string TNetWorkFrame::TrimBlanks(const std::string& text) {
-  size_t b = 0, e = text.size();
-  while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
-  return text.substr(b, e - b);
 }
 
 TNetWorkFrame::TNetWorkFrame(Control* owner) : TCommonSettingsFrame(owner, "NetWorkFrame") {

@@ -129,9 +129,6 @@ class TNetWorkFrame : public TCommonSettingsFrame {
   void cbAdaptersEnter();
   void cbAdaptersChange();
 
-  // Blanks and control characters cut off both ends, as the page trims values.
-  [[nodiscard]] static std::string TrimBlanks(const std::string& text);
-
  private:
   void DesignDomainTab();
   void DesignTcpipTab();

@@ -13,11 +13,6 @@ using namespace gui;
 
 namespace {
 
-bool IsFile(const std::string& name) {
-  DWORD attributes = GetFileAttributesA(name.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The page reads "KivEdt.ini" through the working-copy reads: the working
 // copy's name stands for the configuration while the page reads, and is
 // given back whatever happens.

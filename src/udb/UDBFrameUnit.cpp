@@ -3,6 +3,8 @@
 
 #include "udb/UDBFrameUnit.h"
 
+#include "dialog/KbdUtils.h"
+
 #include "app/Launcher.h"
 #include "app/SourceLocation.h"
 #include "gui/Form.h"
@@ -20,18 +22,6 @@ const char kUniqueUDB[] = "$UNIQUE$.UDB";
 // Posted to the page when a merge failed while the dialog was being built,
 // so that the error is shown from the dialog's own loop, over the dialog.
 constexpr UINT kShowLoadError = WM_APP + 0x4B;
-
-bool IsFile(const std::string& name) {
-  DWORD attributes = GetFileAttributesA(name.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string Trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return s.substr(b, e - b);
-}
 
 std::string WithBackslash(std::string path) {
   if (path.empty() || path.back() != '\\') path += '\\';
@@ -108,12 +98,12 @@ std::string TUDBFrame::GetUDBDirectory() {
   if (!IsFile(config)) return {};
   std::string path;
   ReadValue("UDB", "Path", "", config, path);
-  path = Trim(path);
+  path = TrimBlanks(path);
   if (path.empty()) return {};
   path = ExpandEnvironment(path);
   // A variable that is empty leaves no folder to look in, not the source
   // folder itself.
-  if (Trim(path).empty()) return {};
+  if (TrimBlanks(path).empty()) return {};
   if (path.find(':') == std::string::npos) {
     if (path.front() == '\\') {
       size_t from = 1;

@@ -21,13 +21,6 @@ std::string AsciiUpper(std::string text) {
 
 bool SameAsciiText(const std::string& a, const std::string& b) { return AsciiUpper(a) == AsciiUpper(b); }
 
-std::string Trim(const std::string& text) {
-  size_t b = 0, e = text.size();
-  while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
-  return text.substr(b, e - b);
-}
-
 // The order the exit step sorts in too: the locale's, letter case ignored.
 bool TextLess(const std::string& a, const std::string& b) {
   return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
@@ -79,7 +72,7 @@ bool SelectUDBComputer(const TIniFile& udb, const std::string& id,
 
 void MergeUDBComputer(const TIniFile& udb, const std::string& targetFile, const std::string& id) {
   TIniFile target(targetFile);
-  const std::string list = Trim(udb.ReadString("UniqueIds", id, ""));
+  const std::string list = TrimBlanks(udb.ReadString("UniqueIds", id, ""));
   if (list.empty()) return;
   ForEachListedSection(list, [&](const std::string& section) {
     std::vector<std::string> keys;

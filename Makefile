@@ -1,6 +1,6 @@
 # Front door: `make` builds both executables, `make test` runs the suite under
 # Wine, `make run` opens the editor on a scratch copy of examples/.
-.PHONY: all build bootstrap win64 win32 test run clean session-stop
+.PHONY: all build bootstrap win64 win32 test bench run clean session-stop
 
 JOBS ?= $(shell nproc)
 
@@ -27,6 +27,11 @@ test: build
 	@tools/check-exe build/win32/KivEdt.exe i386
 	@tools/wine-session keep build/win64/kivpoke.exe
 	ctest --preset win64 --timeout 120
+
+# Not a test: prints the editor's timings and memory on big answer files.
+bench: bootstrap win64
+	@tools/wine-session keep build/win64/kivpoke.exe
+	tools/wine-run build/win64/tests/kivbench.exe
 
 run: bootstrap win64
 	@tools/wine-session keep build/win64/kivpoke.exe

@@ -1,6 +1,6 @@
 # Front door: `make` builds both executables, `make test` runs the suite under
 # Wine, `make run` opens the editor on a scratch copy of examples/.
-.PHONY: all build bootstrap win64 win32 test bench run clean session-stop
+.PHONY: all build bootstrap win64 win32 test bench run dist clean session-stop
 
 JOBS ?= $(shell nproc)
 
@@ -36,6 +36,11 @@ bench: bootstrap win64
 run: bootstrap win64
 	@tools/wine-session keep build/win64/kivpoke.exe
 	tools/run-editor
+
+# The zips an installer takes to the machines: each executable with the
+# operator's guide, an annotated KivEdt.ini and a UDB example (dist-src/).
+dist: build
+	tools/make-dist
 
 session-stop:
 	tools/wine-session stop

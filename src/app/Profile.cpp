@@ -108,7 +108,7 @@ std::vector<std::string> ReadKeys(const std::string& file, const std::string& se
   const auto found = Find(file, section);
   if (!found.section) return keys;
   NameBudget budget(bufferSize);
-  for (const auto& entry : found.section->entries) {
+  for (const auto& entry : found.document->Entries(*found.section)) {
     if (!IsListedKey(entry)) continue;
     if (!budget.Take(entry.name)) break;
     keys.push_back(entry.name);
@@ -122,7 +122,7 @@ std::vector<std::pair<std::string, std::string>> ReadEntries(const std::string& 
   const auto found = Find(file, section);
   if (!found.section || valueBufferSize == 0) return entries;
   NameBudget budget(bufferSize);
-  for (const auto& entry : found.section->entries) {
+  for (const auto& entry : found.document->Entries(*found.section)) {
     if (!IsListedKey(entry)) continue;
     if (!budget.Take(entry.name)) break;
     entries.emplace_back(entry.name, Unquote(entry.value, valueBufferSize - 1));

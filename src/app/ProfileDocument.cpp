@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace profile {
 
@@ -107,6 +108,20 @@ std::string Unquote(std::string_view value, size_t limit) {
 
 ProfileDocument::ProfileDocument(std::string bytes) : bytes_(std::move(bytes)) { Parse(); }
 
+ProfileDocument::Line ProfileDocument::LineAt(size_t pos) const noexcept {
+  const std::string& source = Source();
+  Line line{pos, pos, pos};
+  const void* brk = std::memchr(source.data() + pos, '\n', source.size() - pos);
+  const size_t lf = brk ? static_cast<size_t>(static_cast<const char*>(brk) - source.data()) : source.size();
+  // A lone CR ends a line too (old Mac files): the first of CR and LF wins.
+  const void* cr = std::memchr(source.data() + pos, '\r', lf - pos);
+  line.end = cr ? static_cast<size_t>(static_cast<const char*>(cr) - source.data()) : lf;
+  line.next = line.end;
+  if (line.next < source.size())
+    line.next += source[line.next] == '\r' && line.next + 1 < source.size() && source[line.next + 1] == '\n' ? 2 : 1;
+  return line;
+}
+
 void ProfileDocument::Parse() {
   const std::string_view all = bytes_;
   // The byte-order marks the platform's functions recognise; without one the
@@ -121,47 +136,60 @@ void ProfileDocument::Parse() {
   const std::string& source = Source();
   const size_t begin = encoding_ == Encoding::Utf16 ? 0 : textBegin_;
 
-  for (size_t pos = begin; pos < source.size();) {
-    Line line{pos, pos, pos};
-    while (line.end < source.size() && source[line.end] != '\r' && source[line.end] != '\n') ++line.end;
-    line.next = line.end;
-    if (line.next < source.size()) {
-      line.next += source[line.next] == '\r' && line.next + 1 < source.size() && source[line.next + 1] == '\n' ? 2 : 1;
-      if (lineBreak_.empty()) lineBreak_ = source.substr(line.end, line.next - line.end);
-    }
-    lines_.push_back(line);
-    pos = line.next;
-  }
-  if (lineBreak_.empty()) lineBreak_ = "\r\n";
-
   sections_.emplace_back();
+  sections_.back().bodyBegin = begin;
   firstSection_.emplace("", 0);
+  // Only the headers are looked for here. "[", "]" and the blanks are the
+  // same bytes in every encoding read, so the raw text will do; only a
+  // header's name is converted.
   std::string text;
-  for (uint32_t i = 0; i < lines_.size(); ++i) {
-    LineText(lines_[i], text);
+  for (size_t pos = begin; pos < source.size();) {
+    const Line line = LineAt(pos);
+    if (lineBreak_.empty() && line.next > line.end) lineBreak_ = source.substr(line.end, line.next - line.end);
+    hasLines_ = true;
+    lastLine_ = line;
+    pos = line.next;
+    size_t s = line.begin, e = line.end;
+    while (s < e && IsBlank(source[s])) ++s;
+    if (s == e || source[s] != '[') continue;
+    while (e > s && IsBlank(source[e - 1])) --e;
+    // The name runs to the last "]"; what follows it is ignored, and a line
+    // without "]" is no header but an entry.
+    size_t close = e;
+    while (close > s + 1 && source[close - 1] != ']') --close;
+    if (close <= s + 1) continue;
+    --close;
+    LineText(Line{s + 1, close, close}, text);
+    Section section;
+    section.name = CutAtNul(Trim(text));
+    section.folded = Fold(section.name);
+    section.hasHeader = true;
+    section.header = line;
+    section.bodyBegin = line.next;
+    section.index = static_cast<uint32_t>(sections_.size());
+    sections_.back().bodyEnd = line.begin;
+    firstSection_.emplace(section.folded, section.index);
+    sections_.push_back(std::move(section));
+  }
+  sections_.back().bodyEnd = source.size();
+  if (lineBreak_.empty()) lineBreak_ = "\r\n";
+  bodies_.resize(sections_.size());
+}
+
+std::unique_ptr<ProfileDocument::Body> ProfileDocument::ParseBody(const Section& section) const {
+  auto body = std::make_unique<Body>();
+  std::string text;
+  for (size_t pos = section.bodyBegin; pos < section.bodyEnd;) {
+    const Line line = LineAt(pos);
+    pos = line.next;
+    LineText(line, text);
     size_t s = 0, e = text.size();
     while (s < e && IsBlank(text[s])) ++s;
     while (e > s && IsBlank(text[e - 1])) --e;
     if (s == e) continue;
 
-    if (text[s] == '[') {
-      // The name runs to the last "]"; what follows it is ignored, and a line
-      // without "]" is no header but an entry.
-      const size_t close = text.rfind(']', e - 1);
-      if (close != std::string::npos && close > s) {
-        Section section;
-        section.name = CutAtNul(Trim(std::string_view(text).substr(s + 1, close - s - 1)));
-        section.folded = Fold(section.name);
-        section.hasHeader = true;
-        section.headerLine = i;
-        firstSection_.emplace(section.folded, static_cast<uint32_t>(sections_.size()));
-        sections_.push_back(std::move(section));
-        continue;
-      }
-    }
-
     Entry entry;
-    entry.line = i;
+    entry.line = line;
     entry.nameBegin = static_cast<uint32_t>(s);
     const size_t equals = text.find('=', s);
     size_t nameEnd = e;
@@ -179,14 +207,21 @@ void ProfileDocument::Parse() {
     entry.name = CutAtNul(std::string_view(text).substr(s, nameEnd - s));
     entry.comment = !entry.name.empty() && entry.name.front() == ';';
 
-    Section& section = sections_.back();
     if (!entry.comment) {
-      section.hasEntryLine = true;
-      section.lastEntryLine = i;
+      body->hasEntryLine = true;
+      body->lastEntryLine = line;
     }
-    section.firstEntry.emplace(Fold(entry.name), static_cast<uint32_t>(section.entries.size()));
-    section.entries.push_back(std::move(entry));
+    body->firstEntry.emplace(Fold(entry.name), static_cast<uint32_t>(body->entries.size()));
+    body->entries.push_back(std::move(entry));
   }
+  return body;
+}
+
+const ProfileDocument::Body& ProfileDocument::BodyOf(const Section& section) const {
+  std::lock_guard lock(bodiesMutex_);
+  auto& body = bodies_[section.index];
+  if (!body) body = ParseBody(section);
+  return *body;
 }
 
 void ProfileDocument::LineText(const Line& line, std::string& text) const {
@@ -211,8 +246,9 @@ const ProfileDocument::Section* ProfileDocument::FindSection(std::string_view na
 }
 
 const ProfileDocument::Entry* ProfileDocument::FindEntry(const Section& section, std::string_view key) const {
-  const auto found = section.firstEntry.find(Fold(Trim(key)));
-  return found == section.firstEntry.end() ? nullptr : &section.entries[found->second];
+  const Body& body = BodyOf(section);
+  const auto found = body.firstEntry.find(Fold(Trim(key)));
+  return found == body.firstEntry.end() ? nullptr : &body.entries[found->second];
 }
 
 bool ProfileDocument::CanWrite(std::string_view section, std::string_view key, std::string_view value) {
@@ -235,7 +271,7 @@ std::string ProfileDocument::StoredValue(std::string_view value, char oldQuote) 
 }
 
 std::string ProfileDocument::ChangedLine(const Entry& entry, std::string_view stored) const {
-  const Line& line = lines_[entry.line];
+  const Line& line = entry.line;
   std::string text;
   LineText(line, text);
   std::string prefix;
@@ -257,10 +293,11 @@ std::string ProfileDocument::NewEntryText(const Section& section, std::string_vi
   // A new entry is laid out as the section's last one is: its indent and the
   // blanks around its "=".
   std::string indent, separator = "=";
-  for (auto entry = section.entries.rbegin(); entry != section.entries.rend(); ++entry) {
+  const std::vector<Entry>& entries = Entries(section);
+  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
     if (!entry->hasValue || entry->comment) continue;
     std::string text;
-    LineText(lines_[entry->line], text);
+    LineText(entry->line, text);
     indent = text.substr(0, entry->nameBegin);
     separator = text.substr(entry->nameEnd, entry->valueBegin - entry->nameEnd);
     break;
@@ -268,16 +305,23 @@ std::string ProfileDocument::NewEntryText(const Section& section, std::string_vi
   return indent + std::string(key) + separator + std::string(stored);
 }
 
+std::string ProfileDocument::Spliced(size_t begin, size_t end, std::string_view text) const {
+  // Built in place: the file may be megabytes, and every temporary a copy.
+  std::string out;
+  out.reserve(bytes_.size() - (end - begin) + text.size());
+  out.append(bytes_, 0, begin).append(text).append(bytes_, end, std::string::npos);
+  return out;
+}
+
 std::string ProfileDocument::InsertEntry(const Section& section, std::string_view entryText) const {
   // After the section's last entry, so that the comments and blank lines that
   // lead into the next section stay with it; in a section without entries,
   // right after its header.
   const std::string encoded = Encode(entryText);
-  if (!section.hasEntryLine && !section.hasHeader)
-    return bytes_.substr(0, textBegin_) + encoded + lineBreak_ + bytes_.substr(textBegin_);
-  const Line& anchor = lines_[section.hasEntryLine ? section.lastEntryLine : section.headerLine];
-  if (anchor.next > anchor.end)
-    return bytes_.substr(0, anchor.next) + encoded + std::string(BreakOf(anchor)) + bytes_.substr(anchor.next);
+  const Body& body = BodyOf(section);
+  if (!body.hasEntryLine && !section.hasHeader) return Spliced(textBegin_, textBegin_, encoded + lineBreak_);
+  const Line& anchor = body.hasEntryLine ? body.lastEntryLine : section.header;
+  if (anchor.next > anchor.end) return Spliced(anchor.next, anchor.next, encoded + std::string(BreakOf(anchor)));
   // The last line of a file that ends without a line break: the new line
   // becomes the last one, again without a break.
   return bytes_ + lineBreak_ + encoded;
@@ -287,10 +331,10 @@ std::string ProfileDocument::AppendSection(std::string_view name, std::string_vi
   std::string header = "[";
   header.append(name).push_back(']');
   const std::string body = Encode(header) + lineBreak_ + Encode(entryText);
-  if (lines_.empty()) return bytes_ + body + lineBreak_;
+  if (!hasLines_) return bytes_ + body + lineBreak_;
   // Set apart from the section before by a blank line, as sections are in
   // the files setup and the tools write.
-  const Line& last = lines_.back();
+  const Line& last = lastLine_;
   const bool endsWithBreak = last.next > last.end;
   std::string lastText;
   LineText(last, lastText);
@@ -313,8 +357,7 @@ std::optional<std::string> ProfileDocument::WithValue(std::string_view section, 
 
   const std::string stored = StoredValue(value, entry->hasValue ? EnclosingQuote(entry->value) : 0);
   if (entry->hasValue && entry->value == stored) return std::nullopt;
-  const Line& line = lines_[entry->line];
-  return bytes_.substr(0, line.begin) + ChangedLine(*entry, stored) + bytes_.substr(line.next);
+  return Spliced(entry->line.begin, entry->line.next, ChangedLine(*entry, stored));
 }
 
 std::optional<std::string> ProfileDocument::WithoutKey(std::string_view section, std::string_view key) const {
@@ -323,20 +366,20 @@ std::optional<std::string> ProfileDocument::WithoutKey(std::string_view section,
   // joins sections of one name.
   const std::string sectionFolded = Fold(Trim(section));
   const std::string keyFolded = Fold(Trim(key));
-  std::vector<uint32_t> doomed;
+  std::vector<Line> doomed;
   for (const Section& s : sections_) {
     if (s.folded != sectionFolded) continue;
-    for (const Entry& entry : s.entries)
+    for (const Entry& entry : Entries(s))
       if (Fold(entry.name) == keyFolded) doomed.push_back(entry.line);
   }
   if (doomed.empty()) return std::nullopt;
-  std::sort(doomed.begin(), doomed.end());
+  std::sort(doomed.begin(), doomed.end(), [](const Line& a, const Line& b) { return a.begin < b.begin; });
   std::string out;
   out.reserve(bytes_.size());
   size_t kept = 0;
-  for (uint32_t index : doomed) {
-    out.append(bytes_, kept, lines_[index].begin - kept);
-    kept = lines_[index].next;
+  for (const Line& line : doomed) {
+    out.append(bytes_, kept, line.begin - kept);
+    kept = line.next;
   }
   out.append(bytes_, kept, std::string::npos);
   return out;

@@ -4,6 +4,8 @@
 // lines they must.
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,12 +31,19 @@ class ProfileDocument {
  public:
   enum class Encoding { Ansi, Utf8, Utf16 };
 
+  // A line of the text: its characters [begin, end), its line break
+  // [end, next), as offsets into the file's bytes (into the converted text
+  // of a UTF-16 file).
+  struct Line {
+    size_t begin = 0, end = 0, next = 0;
+  };
+
   struct Entry {
     std::string name;       // trimmed, as written
     std::string value;      // trimmed, quotes kept
     bool hasValue = false;  // the line has a "="; one without it reads as absent
     bool comment = false;   // the name begins with ";"
-    uint32_t line = 0;
+    Line line;
     // Offsets in the line's text: the name, the "=", and where the value
     // begins (past the blanks that follow "=").
     uint32_t nameBegin = 0, nameEnd = 0, equals = 0, valueBegin = 0;
@@ -44,15 +53,25 @@ class ProfileDocument {
     std::string name;
     std::string folded;
     bool hasHeader = false;  // false for the lines before the first header
-    uint32_t headerLine = 0;
+    Line header;
+    size_t bodyBegin = 0, bodyEnd = 0;  // the lines up to the next header
+    uint32_t index = 0;                 // in Sections()
+  };
+
+  // The entries of a section, parsed the first time they are asked for: a
+  // program reads a handful of the sections of a large file, and the rest
+  // then cost neither the time nor the memory.
+  struct Body {
     bool hasEntryLine = false;
-    uint32_t lastEntryLine = 0;  // last line that is neither blank nor a comment
+    Line lastEntryLine;  // last line that is neither blank nor a comment
     std::vector<Entry> entries;
     std::unordered_map<std::string, uint32_t> firstEntry;  // folded name -> index into entries
   };
 
   // Parses the bytes of a file; an empty string stands for a missing file.
   explicit ProfileDocument(std::string bytes);
+  ProfileDocument(const ProfileDocument&) = delete;
+  ProfileDocument& operator=(const ProfileDocument&) = delete;
 
   [[nodiscard]] const std::string& Bytes() const noexcept { return bytes_; }
   [[nodiscard]] Encoding TextEncoding() const noexcept { return encoding_; }
@@ -60,6 +79,8 @@ class ProfileDocument {
   // page would corrupt them.
   [[nodiscard]] bool Writable() const noexcept { return encoding_ != Encoding::Utf16; }
   [[nodiscard]] const std::vector<Section>& Sections() const noexcept { return sections_; }
+  [[nodiscard]] const Body& BodyOf(const Section& section) const;
+  [[nodiscard]] const std::vector<Entry>& Entries(const Section& section) const { return BodyOf(section).entries; }
 
   // The first section of that name (trimmed); "" is the part before the
   // first header, so a "[]" section is never found.
@@ -87,19 +108,19 @@ class ProfileDocument {
   [[nodiscard]] static std::string StoredValue(std::string_view value, char oldQuote);
 
  private:
-  struct Line {
-    size_t begin = 0, end = 0, next = 0;  // text [begin, end), line break [end, next)
-  };
-
   [[nodiscard]] const std::string& Source() const noexcept {
     return encoding_ == Encoding::Utf16 ? utf16Text_ : bytes_;
   }
   void Parse();
+  [[nodiscard]] Line LineAt(size_t pos) const noexcept;
+  [[nodiscard]] std::unique_ptr<Body> ParseBody(const Section& section) const;
   void LineText(const Line& line, std::string& text) const;
   [[nodiscard]] std::string Encode(std::string_view ansi) const;
   [[nodiscard]] std::string_view BreakOf(const Line& line) const;
   [[nodiscard]] std::string ChangedLine(const Entry& entry, std::string_view stored) const;
   [[nodiscard]] std::string NewEntryText(const Section& section, std::string_view key, std::string_view stored) const;
+  // The file's bytes with [begin, end) replaced by the text.
+  [[nodiscard]] std::string Spliced(size_t begin, size_t end, std::string_view text) const;
   [[nodiscard]] std::string InsertEntry(const Section& section, std::string_view entryText) const;
   [[nodiscard]] std::string AppendSection(std::string_view name, std::string_view entryText) const;
 
@@ -108,9 +129,14 @@ class ProfileDocument {
   size_t textBegin_ = 0;   // past the byte-order mark
   std::string utf16Text_;  // a UTF-16 file's text in the ANSI code page
   std::string lineBreak_;  // the file's first line break, for lines we add
-  std::vector<Line> lines_;
+  bool hasLines_ = false;
+  Line lastLine_;
   std::vector<Section> sections_;
   std::unordered_map<std::string, uint32_t> firstSection_;  // folded name -> index into sections_
+  // Documents are shared between readers; the bodies parsed on demand are
+  // the only thing that changes in one, under this lock.
+  mutable std::mutex bodiesMutex_;
+  mutable std::vector<std::unique_ptr<Body>> bodies_;
 };
 
 }  // namespace profile

@@ -48,10 +48,15 @@ struct CachedFile {
   Stamp stamp;
   int64_t contentReadAt = 0;  // system time taken before the content was read
   std::shared_ptr<const ProfileDocument> document;
+  uint64_t batch = 0;  // the batch in which the content was last read or written
 };
 
 std::mutex g_mutex;
 std::list<CachedFile> g_cache;  // most recently used first
+int g_batchDepth = 0;
+uint64_t g_batch = 0;  // the batch open now, when g_batchDepth > 0
+
+uint64_t OpenBatch() { return g_batchDepth > 0 ? g_batch : 0; }
 
 class Handle {
  public:
@@ -226,7 +231,9 @@ void Remember(CachedFile file) {
 }
 
 bool Trusted(const CachedFile& cached, const Stamp& stamp) {
-  return cached.stamp == stamp && stamp.change != 0 && stamp.change + kRacyWindow < cached.contentReadAt;
+  if (cached.stamp != stamp) return false;
+  if (cached.batch != 0 && cached.batch == OpenBatch()) return true;
+  return stamp.change != 0 && stamp.change + kRacyWindow < cached.contentReadAt;
 }
 
 // The document of an open file: the cached one when the file is known to be
@@ -240,7 +247,8 @@ std::shared_ptr<const ProfileDocument> Current(HANDLE file, const std::string& f
     g_cache.splice(g_cache.begin(), g_cache, cached);
     return cached->document;
   }
-  CachedFile fresh{key, cached != g_cache.end() ? cached->ntPath : NtPathName(fullPath), stamp, Now(), nullptr};
+  CachedFile fresh{key, cached != g_cache.end() ? cached->ntPath : NtPathName(fullPath), stamp, Now(), nullptr,
+                   OpenBatch()};
   std::string content;
   if (!ReadContent(file, content)) return nullptr;
   if (cached != g_cache.end() && cached->document->Bytes() == content)
@@ -284,10 +292,11 @@ bool EditProfile(const std::string& fileName, const ProfileEdit& edit, bool crea
       return !edit(ProfileDocument(std::string())).has_value();
     return false;
   }
-  // Read afresh: the handle now keeps other writers out, and the edit must
+  // Read afresh, unless read or written in this batch with the stamps
+  // unchanged: the handle now keeps other writers out, and the edit must
   // start from exactly the bytes that are in the file.
   const int64_t startedAt = Now();
-  const auto document = Current(file.Get(), full, key, true);
+  const auto document = Current(file.Get(), full, key, OpenBatch() == 0);
   if (!document || !document->Writable()) return false;
   std::optional<std::string> changed = edit(*document);
   if (!changed) return true;
@@ -299,8 +308,19 @@ bool EditProfile(const std::string& fileName, const ProfileEdit& edit, bool crea
   }
   // Stamped with the time before the write, so the stamps the write left are
   // not trusted until they have aged.
-  Remember({key, NtPathName(full), stamp, startedAt, std::make_shared<const ProfileDocument>(std::move(*changed))});
+  Remember({key, NtPathName(full), stamp, startedAt, std::make_shared<const ProfileDocument>(std::move(*changed)),
+            OpenBatch()});
   return true;
+}
+
+Batch::Batch() {
+  std::lock_guard lock(g_mutex);
+  if (g_batchDepth++ == 0) ++g_batch;
+}
+
+Batch::~Batch() {
+  std::lock_guard lock(g_mutex);
+  --g_batchDepth;
 }
 
 }  // namespace profile

@@ -16,6 +16,21 @@ namespace profile {
 // another program), where the profile functions give the default.
 [[nodiscard]] std::shared_ptr<const ProfileDocument> LoadProfile(const std::string& fileName);
 
+// One operation of the operator's (a page's load or save, a merge) as a
+// batch of reads and writes: while a batch lives, a file once read or
+// written in it is taken as unchanged as long as its size and times are,
+// without the byte compare that guards files changed in the last seconds.
+// The compare is for writers racing within one time-stamp grain; inside one
+// operation of ours the writer is ourselves. Batches nest; the outermost
+// decides.
+class Batch {
+ public:
+  Batch();
+  ~Batch();
+  Batch(const Batch&) = delete;
+  Batch& operator=(const Batch&) = delete;
+};
+
 // Given the file's current document, an edit returns the file's new bytes, or
 // nothing when nothing is to change.
 using ProfileEdit = std::function<std::optional<std::string>(const ProfileDocument&)>;

@@ -3,6 +3,7 @@
 
 #include "dialog/Dlg_Settings.h"
 
+#include "app/ProfileEngine.h"
 #include "dialog/KbdUtils.h"
 #include "gui/Application.h"
 
@@ -64,6 +65,8 @@ TdlgSettings::TdlgSettings(const std::vector<TCommonSettingsFrameClass>& pages)
   ApplyFontCharset(this);
   lblKeyBoardIndicator->SetCaption(GetKeyboardLayoutText());
 
+  profile::Batch batch;
+
   for (const auto& pageClass : pages)
     if (pageClass) AddPage(pageClass);
   // Bring each of the first two pages to the front once, as the designer's
@@ -91,15 +94,18 @@ TCommonSettingsFrame* TdlgSettings::PageOf(const TabSheet* sheet) noexcept {
 }
 
 void TdlgSettings::PCChanging(bool&) {
+  profile::Batch batch;
   if (TCommonSettingsFrame* page = PageOf(PC->ActivePage())) page->SaveSettings();
 }
 
 void TdlgSettings::PCChange() {
+  profile::Batch batch;
   TabSheet* sheet = PC->ActivePage();
   if (TCommonSettingsFrame* page = PageOf(sheet); page && sheet->TabVisible()) page->LoadSettings();
 }
 
 void TdlgSettings::btnSaveClick() {
+  profile::Batch batch;
   bool ok = true;
   for (TabSheet* sheet : PC->Pages()) {
     TCommonSettingsFrame* page = PageOf(sheet);

@@ -3,6 +3,7 @@
 
 #include "pages/NetworkFrameUnit.h"
 
+#include "app/ProfileEngine.h"
 #include "dialog/KbdUtils.h"
 
 using namespace gui;
@@ -120,8 +121,12 @@ void TNetWorkFrame::SaveShownAdapterEntry() {
 }
 
 void TNetWorkFrame::cbAdaptersEnter() {
+  profile::Batch batch;
   int index = cbAdapters->ItemIndex();
   if (index >= 0) SaveAdapterEntry(cbAdapters->ItemText(index));
 }
 
-void TNetWorkFrame::cbAdaptersChange() { LoadAdapterEntry(cbAdapters->Text()); }
+void TNetWorkFrame::cbAdaptersChange() {
+  profile::Batch batch;
+  LoadAdapterEntry(cbAdapters->Text());
+}

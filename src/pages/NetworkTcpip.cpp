@@ -2,6 +2,7 @@
 // written back when the adapter box is entered and read when another adapter
 // is chosen.
 
+#include "app/ProfileEngine.h"
 #include "dialog/KbdUtils.h"
 #include "pages/NetworkFrameUnit.h"
 
@@ -181,9 +182,13 @@ void TNetWorkFrame::MapAdapterSections() {
 }
 
 void TNetWorkFrame::cbTCPIPAdaptersChange() {
+  profile::Batch batch;
   if (cbTCPIPAdapters->ItemIndex() >= 0) LoadAdapterTcpip(AdapterTcpipSection());
 }
 
-void TNetWorkFrame::cbTCPIPAdaptersEnter() { SaveAdapterTcpip(AdapterTcpipSection()); }
+void TNetWorkFrame::cbTCPIPAdaptersEnter() {
+  profile::Batch batch;
+  SaveAdapterTcpip(AdapterTcpipSection());
+}
 
 void TNetWorkFrame::chkDHCPEnableClick() { ApplyDhcpRule(); }

@@ -6,6 +6,7 @@
 #include "dialog/KbdUtils.h"
 
 #include "app/Launcher.h"
+#include "app/ProfileEngine.h"
 #include "app/SourceLocation.h"
 #include "gui/Form.h"
 #include "sys/ChangerUtil.h"
@@ -232,6 +233,7 @@ void TUDBFrame::OpenSelectedUDBFile() {
 }
 
 void TUDBFrame::cbUDBFileChange() {
+  profile::Batch batch;
   OpenSelectedUDBFile();
   if (cbCompName->ItemCount() == 0) return;
   cbCompName->SetItemIndex(0);
@@ -239,6 +241,7 @@ void TUDBFrame::cbUDBFileChange() {
 }
 
 void TUDBFrame::cbCompNameChange() {
+  profile::Batch batch;
   ShowDescription({});
   if (!UDBIni) {
     EditorDirectives.clear();

@@ -121,7 +121,7 @@ const std::vector<Divergence> kDivergences = {
        const auto* s = SectionOf(q);
        if (q.what != "keys" || !s) return false;
        std::string before;
-       for (const auto& e : s->entries) {
+       for (const auto& e : q.document->Entries(*s)) {
          if (e.hasValue && e.name.empty()) return q.ours.substr(0, before.size()) == before && q.platform == before;
          if (e.hasValue && !e.comment) before += "<" + e.name + ">";
        }
@@ -142,7 +142,7 @@ const std::vector<Divergence> kDivergences = {
          return std::any_of(q.document->Sections().begin(), q.document->Sections().end(),
                             [&](const auto& s) { return longer(s.name); });
        const auto* s = SectionOf(q);
-       return s && std::any_of(s->entries.begin(), s->entries.end(), [&](const auto& e) { return longer(e.name); });
+       return s && std::ranges::any_of(q.document->Entries(*s), [&](const auto& e) { return longer(e.name); });
      }},
 };
 
@@ -249,7 +249,7 @@ void CompareReads(const std::string& file, Comparer& comparer) {
     const auto* found = document.FindSection(section);
     std::vector<std::string> keyNames = PlatformKeys(file, section, 65536);
     if (found)
-      for (const auto& e : found->entries) keyNames.push_back(e.name);
+      for (const auto& e : document.Entries(*found)) keyNames.push_back(e.name);
     for (size_t buffer : {1, 2, 3, 4, 7, 12, 16384})
       comparer.Check({"keys", section, "", buffer, Join(profile::ReadKeys(file, section, buffer)),
                       Join(PlatformKeys(file, section, buffer)), &document});

@@ -394,6 +394,35 @@ TEST_F(ProfileCache, SeesACopyWithAnOldTimeStampOverAFileKnownToBeOld) {
   EXPECT_EQ(Read(file, "S", "K"), "9");
 }
 
+TEST_F(ProfileCache, InsideABatchTheStampsDecide) {
+  const auto file = Put(folder, "batch.ini", "[S]\r\nK=1\r\n");
+  HANDLE held = INVALID_HANDLE_VALUE;
+  {
+    profile::Batch batch;
+    EXPECT_EQ(Read(file, "S", "K"), "1");
+    // Read once in the batch, the file is not read again while its stamps
+    // hold: it reads even while another program holds it without sharing.
+    held = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Read(file, "S", "K"), "1");
+  }
+  // Outside a batch a file changed seconds ago must be read to be believed,
+  // and this one cannot be opened.
+  EXPECT_EQ(Read(file, "S", "K"), "<default>");
+  CloseHandle(held);
+
+  profile::Batch batch;
+  ASSERT_TRUE(profile::WriteString(file, "S", "K", "2"));
+  EXPECT_EQ(Read(file, "S", "K"), "2");
+  // A change of size behind the batch's back is seen, by reads and by the
+  // next write, which goes into the changed text.
+  ChangeBehindTheBack(file, "[S]\r\nK=333\r\n");
+  EXPECT_EQ(Read(file, "S", "K"), "333");
+  ChangeBehindTheBack(file, "[S]\r\nK=4444\r\n");
+  ASSERT_TRUE(profile::WriteString(file, "S", "L", "5"));
+  EXPECT_EQ(ReadWholeFile(file), "[S]\r\nK=4444\r\nL=5\r\n");
+}
+
 // The real answer files: each write or delete changes the lines it must and
 // leaves every other one byte for byte as it was.
 std::vector<std::string> SplitLines(const std::string& bytes) {

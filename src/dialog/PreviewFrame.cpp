@@ -75,9 +75,11 @@ void SaveTextFile(const std::string& fileName, const std::string& text) {
 TFramePreview::TFramePreview(Control* owner) : TCommonSettingsFrame(owner, "FramePreview") {
   memPrewiwIni = Add<Memo>({.name = "memPrewiwIni",
                             .align = Align::Client,
+                            .visible = false,
                             .tabOrder = 0,
                             .scrollBars = ScrollBars::Vertical,
                             .wordWrap = false});
+  viewPreview = Add<TextView>({.name = "viewPreview", .align = Align::Client, .color = clBtnFace, .tabOrder = 0});
   Panel1 = Add<Panel>({.name = "Panel1", .height = 22, .align = Align::Bottom, .bevel = Bevel::None});
   chkAllowEdit = Panel1->Add<CheckBox>({.name = "chkAllowEdit",
                                         .left = 6,
@@ -92,14 +94,36 @@ std::string TFramePreview::GetCaption() { return "Итоговый вид"; }
 
 void TFramePreview::chkAllowEditClick() {
   bool editable = chkAllowEdit->Checked();
+  // The edit box takes over once editing is asked for, and keeps the text,
+  // edited or not, for the rest of the visit.
+  if (editable && viewPreview->Visible()) {
+    memPrewiwIni->SetText(viewPreview->Text());
+    memPrewiwIni->SetVisible(true);
+    viewPreview->SetVisible(false);
+    viewPreview->SetText({});
+  }
   memPrewiwIni->SetReadOnly(!editable);
   memPrewiwIni->SetColor(editable ? clWindow : clBtnFace);
 }
 
 void TFramePreview::LoadSettings() {
   TCommonSettingsFrame::LoadSettings();
+  std::string text = LoadTextFile(WorkFileName);
+  const bool editable = chkAllowEdit->Checked();
+  viewPreview->SetVisible(!editable);
+  memPrewiwIni->SetVisible(editable);
+  if (editable) {
+    viewPreview->SetText({});
+    memPrewiwIni->SetText(text);
+  } else {
+    memPrewiwIni->SetText({});
+    viewPreview->SetText(std::move(text));
+  }
   chkAllowEditClick();
-  memPrewiwIni->SetText(LoadTextFile(WorkFileName));
+}
+
+std::string TFramePreview::ShownText() const {
+  return viewPreview->Visible() ? viewPreview->Text() : memPrewiwIni->Text();
 }
 
 void TFramePreview::SaveSettings() {

@@ -2,6 +2,7 @@
 // PreviewFrame: the last page, the working copy as text, editable on request.
 
 #include "dialog/CommonSettringFrame.h"
+#include "gui/TextView.h"
 
 class TFramePreview : public TCommonSettingsFrame {
  public:
@@ -12,8 +13,14 @@ class TFramePreview : public TCommonSettingsFrame {
   void SaveSettings() override;
 
   void chkAllowEditClick();
+  // The text the page shows, whichever box shows it.
+  [[nodiscard]] std::string ShownText() const;
 
   gui::Memo* memPrewiwIni = nullptr;
+  // Shows the text until editing is asked for: an edit box lays out every
+  // line of a text before it shows it, which for an answer file of
+  // megabytes takes seconds at every visit of the page.
+  gui::TextView* viewPreview = nullptr;
   gui::Panel* Panel1 = nullptr;
   gui::CheckBox* chkAllowEdit = nullptr;
 };

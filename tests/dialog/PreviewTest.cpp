@@ -47,21 +47,43 @@ class PreviewTest : public testing::Test {
 TEST_F(PreviewTest, ShowsTheWorkingCopyWithCrLfAndReadOnlyUntilEditingIsAllowed) {
   TdlgSettings dlg({ClassOf<TFramePreview>()});
   TFramePreview* page = Preview(dlg);
+  const std::string text = "[UserData]\r\nFullName = \"Иванов\"\r\nOrgName=ООО\r\n";
   EXPECT_EQ(dlg.PC->Page(0)->Caption(), "Итоговый вид");
-  EXPECT_EQ(page->memPrewiwIni->Text(), "[UserData]\r\nFullName = \"Иванов\"\r\nOrgName=ООО\r\n");
-  EXPECT_FALSE(page->memPrewiwIni->Modified());
-  EXPECT_TRUE(page->memPrewiwIni->ReadOnly());
-  EXPECT_EQ(page->memPrewiwIni->Color(), clBtnFace);
+  EXPECT_EQ(page->ShownText(), text);
+  EXPECT_TRUE(page->viewPreview->Visible());
+  EXPECT_FALSE(page->memPrewiwIni->Visible());
+  EXPECT_EQ(page->viewPreview->Color(), clBtnFace);
   EXPECT_EQ(page->chkAllowEdit->Caption(), "Редактировать");
   EXPECT_FALSE(page->chkAllowEdit->Checked());
   RunModal(dlg, [&] {
     Click(*page->chkAllowEdit);
+    EXPECT_TRUE(page->memPrewiwIni->Visible());
+    EXPECT_FALSE(page->viewPreview->Visible());
+    EXPECT_EQ(page->memPrewiwIni->Text(), text);
+    EXPECT_FALSE(page->memPrewiwIni->Modified());
     EXPECT_FALSE(page->memPrewiwIni->ReadOnly());
     EXPECT_EQ(page->memPrewiwIni->Color(), clWindow);
+    // Unticked, the box keeps its text, read-only and grey as the view.
+    Type(*page->memPrewiwIni, "x");
     Click(*page->chkAllowEdit);
     EXPECT_TRUE(page->memPrewiwIni->ReadOnly());
+    EXPECT_EQ(page->memPrewiwIni->Color(), clBtnFace);
+    EXPECT_EQ(page->ShownText(), "x" + text);
     PressKey(VK_ESCAPE);
   });
+}
+
+TEST_F(PreviewTest, AnEditKeptThroughUntickingIsWrittenWhenTickedAgain) {
+  TdlgSettings dlg({ClassOf<TFramePreview>()});
+  RunModal(dlg, [&] {
+    TFramePreview* page = Preview(dlg);
+    Click(*page->chkAllowEdit);
+    Type(*page->memPrewiwIni, "; checked\r");
+    Click(*page->chkAllowEdit);
+    Click(*page->chkAllowEdit);
+    Click(*dlg.btnSave);
+  });
+  EXPECT_EQ(ReadWholeFile(WorkFileName), "; checked\r\n[UserData]\r\nFullName = \"Иванов\"\r\nOrgName=ООО\r\n");
 }
 
 TEST_F(PreviewTest, NothingIsWrittenWithoutAnEdit) {
@@ -81,6 +103,7 @@ TEST_F(PreviewTest, TypingIntoTheReadOnlyTextReachesNothing) {
   TdlgSettings dlg({ClassOf<TFramePreview>()});
   std::string before = ReadWholeFile(WorkFileName);
   RunModal(dlg, [&] {
+    Type(*Preview(dlg)->viewPreview, "junk");
     Type(*Preview(dlg)->memPrewiwIni, "junk");
     Click(*dlg.btnSave);
   });
@@ -123,11 +146,11 @@ TEST_F(PreviewTest, AMissingWorkingCopyIsReportedAndTheTextStays) {
   ExceptionRecorder recorder;
   RunModal(dlg, [&] {
     ClickTab(*dlg.PC, *dlg.PC->Page(1));
-    std::string shown = Preview(dlg)->memPrewiwIni->Text();
+    std::string shown = Preview(dlg)->ShownText();
     ClickTab(*dlg.PC, *dlg.PC->Page(0));
     DeleteFileA(WorkFileName.c_str());
     ClickTab(*dlg.PC, *dlg.PC->Page(1));
-    EXPECT_EQ(Preview(dlg)->memPrewiwIni->Text(), shown);
+    EXPECT_EQ(Preview(dlg)->ShownText(), shown);
     PressKey(VK_ESCAPE);
   });
   ASSERT_EQ(recorder.Messages().size(), 1u);

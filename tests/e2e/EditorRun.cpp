@@ -121,7 +121,8 @@ void EditorRun::ClickButton(const std::string& name) const {
 }
 
 void EditorRun::PressEscape() const {
-  HWND memo = Window("memPrewiwIni");
+  // Any window of the dialog will do: the dialog's own loop takes Esc.
+  HWND memo = ShownPreview() ? ShownPreview() : Window("memPrewiwIni");
   ASSERT_TRUE(memo);
   const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC)) << 16;
   PostMessageA(memo, WM_KEYDOWN, VK_ESCAPE, 1 | scan);
@@ -205,12 +206,16 @@ void EditorRun::SetText(const std::string& name, const std::string& text) const 
 void EditorRun::ShowPreview(int timeoutMs) const {
   ClickTab("PC", TabCount("PC") - 1, timeoutMs);
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  HWND memo = Window("memPrewiwIni");
-  while (!(memo && IsWindowVisible(memo))) {
+  while (!ShownPreview()) {
     ASSERT_LT(Clock::now(), deadline) << "the preview did not come to the front";
     Sleep(20);
-    memo = Window("memPrewiwIni");
   }
+}
+
+HWND EditorRun::ShownPreview() const {
+  for (const char* name : {"viewPreview", "memPrewiwIni"})
+    if (HWND box = Window(name); box && IsWindowVisible(box)) return box;
+  return nullptr;
 }
 
 void EditorRun::EditPreview(const std::string& text) const {
@@ -225,7 +230,7 @@ void EditorRun::EditPreview(const std::string& text) const {
 }
 
 std::string EditorRun::PreviewText() const {
-  HWND memo = Window("memPrewiwIni");
+  HWND memo = ShownPreview();
   if (!memo) return "<no preview>";
   const auto length = static_cast<size_t>(SendWithin(memo, WM_GETTEXTLENGTH, 0, 0));
   std::string text(length + 1, '\0');

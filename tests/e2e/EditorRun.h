@@ -52,6 +52,9 @@ class EditorRun : public testing::Test {
   // replaces the text, and leaves the text box marked modified.
   void EditPreview(const std::string& text) const;
   [[nodiscard]] std::string PreviewText() const;
+  // The box that shows the preview's text now: the read-only view, or the
+  // edit box once editing was ticked; null when the preview is not shown.
+  [[nodiscard]] HWND ShownPreview() const;
 
   // A message box of the editor, once it shows; null when none came.
   [[nodiscard]] HWND WaitForMessageBox(int timeoutMs) const;

@@ -7,6 +7,11 @@
 
 namespace gui {
 
+namespace {
+// Space left of the text, as an edit box leaves it.
+constexpr int kMargin = 2;
+}  // namespace
+
 TextView::TextView(Control* parent, const Design& design)
     : Control(parent, design,
               {.className = nullptr,
@@ -70,7 +75,7 @@ void TextView::Measure() {
       longest.empty() ? 0
                       : GetTabbedTextExtentA(dc, longest.data(), static_cast<int>(std::min<size_t>(longest.size(), 32767)),
                                              0, nullptr);
-  widest_ = LOWORD(extent) + tm.tmAveCharWidth * 4;
+  widest_ = kMargin + LOWORD(extent) + tm.tmAveCharWidth * 4;
   SelectObject(dc, old);
   ReleaseDC(hwnd_, dc);
   UpdateScrollBars();
@@ -135,8 +140,8 @@ void TextView::Paint() {
       FillRect(dc, &band, GetSysColorBrush(COLOR_HIGHLIGHT));
     }
     if (!line.empty())
-      TabbedTextOutA(dc, -x_, row * lineHeight_, line.data(), static_cast<int>(std::min<size_t>(line.size(), 32767)),
-                     0, nullptr, -x_);
+      TabbedTextOutA(dc, kMargin - x_, row * lineHeight_, line.data(),
+                     static_cast<int>(std::min<size_t>(line.size(), 32767)), 0, nullptr, kMargin - x_);
   }
   SelectObject(dc, old);
   EndPaint(hwnd_, &ps);

@@ -71,11 +71,12 @@ void TextView::Measure() {
   // The line with the most characters stands for the widest; with a
   // proportional font another may be a little wider, which the margin covers.
   const std::string_view longest = lines_.empty() ? std::string_view() : Line(longest_);
-  const DWORD extent =
-      longest.empty() ? 0
-                      : GetTabbedTextExtentA(dc, longest.data(), static_cast<int>(std::min<size_t>(longest.size(), 32767)),
-                                             0, nullptr);
-  widest_ = kMargin + LOWORD(extent) + tm.tmAveCharWidth * 4;
+  // A line is painted up to 32767 characters; the measure's width has 16
+  // bits, so a line too long for it is estimated by the average character.
+  const size_t shown = std::min<size_t>(longest.size(), 32767);
+  const long long width = shown > 2000 ? static_cast<long long>(shown) * tm.tmAveCharWidth
+                                       : LOWORD(GetTabbedTextExtentA(dc, longest.data(), static_cast<int>(shown), 0, nullptr));
+  widest_ = static_cast<int>(kMargin + width + tm.tmAveCharWidth * 4);
   SelectObject(dc, old);
   ReleaseDC(hwnd_, dc);
   UpdateScrollBars();

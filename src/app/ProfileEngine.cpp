@@ -183,6 +183,22 @@ bool ReadContent(HANDLE file, std::string& content) {
   return true;
 }
 
+bool SeekTo(HANDLE file, size_t offset);
+
+// Whether the file, read from its start, holds exactly these bytes.
+bool SameContent(HANDLE file, const std::string& bytes) {
+  if (!SeekTo(file, 0)) return false;
+  std::string piece(std::min<size_t>(bytes.size() + 1, 1 << 20), '\0');
+  size_t done = 0;
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file, piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr)) return false;
+    if (got == 0) return done == bytes.size();
+    if (got > bytes.size() - done || bytes.compare(done, got, piece, 0, got) != 0) return false;
+    done += got;
+  }
+}
+
 bool WriteAll(HANDLE file, const char* data, size_t size) {
   while (size > 0) {
     DWORD wrote = 0;
@@ -249,12 +265,15 @@ std::shared_ptr<const ProfileDocument> Current(HANDLE file, const std::string& f
   }
   CachedFile fresh{key, cached != g_cache.end() ? cached->ntPath : NtPathName(fullPath), stamp, Now(), nullptr,
                    OpenBatch()};
-  std::string content;
-  if (!ReadContent(file, content)) return nullptr;
-  if (cached != g_cache.end() && cached->document->Bytes() == content)
+  // Compared piece by piece against what is known, so that a large file that
+  // reads the same is not held twice in memory.
+  if (cached != g_cache.end() && SameContent(file, cached->document->Bytes())) {
     fresh.document = cached->document;
-  else
+  } else {
+    std::string content;
+    if (!SeekTo(file, 0) || !ReadContent(file, content)) return nullptr;
     fresh.document = std::make_shared<const ProfileDocument>(std::move(content));
+  }
   Remember(fresh);
   return fresh.document;
 }
@@ -296,11 +315,15 @@ bool EditProfile(const std::string& fileName, const ProfileEdit& edit, bool crea
   // unchanged: the handle now keeps other writers out, and the edit must
   // start from exactly the bytes that are in the file.
   const int64_t startedAt = Now();
-  const auto document = Current(file.Get(), full, key, OpenBatch() == 0);
+  auto document = Current(file.Get(), full, key, OpenBatch() == 0);
   if (!document || !document->Writable()) return false;
   std::optional<std::string> changed = edit(*document);
   if (!changed) return true;
   if (!WriteChange(file.Get(), document->Bytes(), *changed)) return false;
+  // The old text is not wanted any more: let it go before the new one is
+  // parsed, so that a large file is not held twice over.
+  Forget(key);
+  document.reset();
   Stamp stamp;
   if (!ReadStamp(file.Get(), stamp)) {
     Forget(key);

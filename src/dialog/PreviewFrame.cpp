@@ -46,6 +46,16 @@ std::string LoadTextFile(const std::string& fileName) {
     done += got;
   }
   raw.resize(done);
+  // Most files end their lines with CR LF already: those are shown as read,
+  // without a second copy of a file that may be megabytes.
+  bool crlfOnly = true;
+  for (size_t i = raw.find_first_of("\r\n"); i != std::string::npos; i = raw.find_first_of("\r\n", i + 2)) {
+    if (raw[i] != '\r' || i + 1 >= raw.size() || raw[i + 1] != '\n') {
+      crlfOnly = false;
+      break;
+    }
+  }
+  if (crlfOnly) return raw;
   std::string text;
   text.reserve(raw.size() + raw.size() / 16);
   for (size_t i = 0; i < raw.size(); ++i) {

@@ -68,6 +68,13 @@ std::string Utf16ToAnsi(std::string_view bytes, bool bigEndian) {
 
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
+// FNV-1a: names are short, and a collision only costs a comparison.
+uint64_t NameHashOf(std::string_view folded) {
+  uint64_t hash = 14695981039346656037ull;
+  for (char c : folded) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  return hash;
+}
+
 // The quotation mark that encloses the value, or 0.
 char EnclosingQuote(std::string_view value) {
   return value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front() ? value.front() : 0;
@@ -138,7 +145,6 @@ void ProfileDocument::Parse() {
 
   sections_.emplace_back();
   sections_.back().bodyBegin = begin;
-  firstSection_.emplace("", 0);
   // Only the headers are looked for here. "[", "]" and the blanks are the
   // same bytes in every encoding read, so the raw text will do; only a
   // header's name is converted.
@@ -162,18 +168,20 @@ void ProfileDocument::Parse() {
     LineText(Line{s + 1, close, close}, text);
     Section section;
     section.name = CutAtNul(Trim(text));
-    section.folded = Fold(section.name);
     section.hasHeader = true;
     section.header = line;
     section.bodyBegin = line.next;
     section.index = static_cast<uint32_t>(sections_.size());
     sections_.back().bodyEnd = line.begin;
-    firstSection_.emplace(section.folded, section.index);
     sections_.push_back(std::move(section));
   }
   sections_.back().bodyEnd = source.size();
   if (lineBreak_.empty()) lineBreak_ = "\r\n";
   bodies_.resize(sections_.size());
+  sectionsByName_.reserve(sections_.size());
+  for (const Section& section : sections_) sectionsByName_.push_back({NameHashOf(Fold(section.name)), section.index});
+  std::stable_sort(sectionsByName_.begin(), sectionsByName_.end(),
+                   [](const NameHash& a, const NameHash& b) { return a.hash < b.hash; });
 }
 
 std::unique_ptr<ProfileDocument::Body> ProfileDocument::ParseBody(const Section& section) const {
@@ -241,8 +249,16 @@ std::string_view ProfileDocument::BreakOf(const Line& line) const {
 }
 
 const ProfileDocument::Section* ProfileDocument::FindSection(std::string_view name) const {
-  const auto found = firstSection_.find(Fold(Trim(name)));
-  return found == firstSection_.end() ? nullptr : &sections_[found->second];
+  const std::string folded = Fold(Trim(name));
+  const uint64_t hash = NameHashOf(folded);
+  auto at = std::lower_bound(sectionsByName_.begin(), sectionsByName_.end(), hash,
+                             [](const NameHash& entry, uint64_t h) { return entry.hash < h; });
+  for (; at != sectionsByName_.end() && at->hash == hash; ++at) {
+    const Section& section = sections_[at->index];
+    // The part before the first header has no name, and no "[]" finds it.
+    if (section.hasHeader == !folded.empty() && Fold(section.name) == folded) return &section;
+  }
+  return nullptr;
 }
 
 const ProfileDocument::Entry* ProfileDocument::FindEntry(const Section& section, std::string_view key) const {
@@ -368,7 +384,7 @@ std::optional<std::string> ProfileDocument::WithoutKey(std::string_view section,
   const std::string keyFolded = Fold(Trim(key));
   std::vector<Line> doomed;
   for (const Section& s : sections_) {
-    if (s.folded != sectionFolded) continue;
+    if (Fold(s.name) != sectionFolded) continue;
     for (const Entry& entry : Entries(s))
       if (Fold(entry.name) == keyFolded) doomed.push_back(entry.line);
   }

@@ -31,7 +31,7 @@ test: build
 # Not a test: prints the editor's timings and memory on big answer files.
 bench: bootstrap win64
 	@tools/wine-session keep build/win64/kivpoke.exe
-	tools/wine-run build/win64/tests/kivbench.exe
+	bash -o pipefail -c 'tools/wine-run build/win64/tests/kivbench.exe | iconv -f CP1251 -t UTF-8'
 
 run: bootstrap win64
 	@tools/wine-session keep build/win64/kivpoke.exe

@@ -47,8 +47,8 @@ class TestPage : public TCommonSettingsFrame {
     if (g_script->throwOnSave[N]) throw std::runtime_error("Cannot create file \"x\". Access denied");
     WriteValue("Test", "Page" + std::to_string(N), edValue->Text());
   }
-  bool CheckBeforeSave(bool) override {
-    g_script->log.push_back("check" + std::to_string(N));
+  bool CheckBeforeSave(bool showErrors) override {
+    g_script->log.push_back("check" + std::to_string(N) + (showErrors ? " shown" : ""));
     return g_script->check[N];
   }
   bool HasValidData() override { return g_script->valid[N]; }
@@ -142,10 +142,14 @@ TEST_F(DialogTest, AFailingCheckKeepsTheDialogOpenOnThatPageAndSavesNothing) {
     Click(*dlg.btnSave);
     EXPECT_EQ(dlg.GetModalResult(), mrNone);
     EXPECT_EQ(dlg.PC->ActivePage(), dlg.PC->Page(1)) << "the page whose check failed is shown";
-    EXPECT_EQ(script.log, (std::vector<std::string>{"check0", "check1"}));
+    EXPECT_EQ(script.log, (std::vector<std::string>{"check0", "check1", "check1 shown"}));
     EXPECT_EQ(ReadWholeFile(WorkFileName), before);
     script.check[1] = true;
+    ClickTab(*dlg.PC, *dlg.PC->Page(0));
+    script.log.clear();
     Click(*dlg.btnSave);
+    EXPECT_EQ(dlg.PC->ActivePage(), dlg.PC->Page(0)) << "pages that pass are not brought to the front";
+    EXPECT_EQ(script.log, (std::vector<std::string>{"check0", "check1", "check2", "save0"}));
   });
   EXPECT_EQ(result, mrOk);
 }

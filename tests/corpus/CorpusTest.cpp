@@ -76,6 +76,8 @@ struct CorpusCase {
 
   // KivEdt.ini files.
   Countdown countdown = Countdown::FromFile;
+  // Whether the run-program page is there: the commands were read.
+  bool commands = false;
 
   // A case that shows a fault of the program: why it is skipped.
   const char* knownFault = nullptr;
@@ -170,6 +172,10 @@ std::vector<CorpusCase> AnswerCases() {
       {.kind = A, .file = "unbalanced-brackets.sif", .saveKeepsBytes = true},
       {.kind = A, .file = "equals-without-key.sif", .saveKeepsBytes = true},
       {.kind = A, .file = "very-long-keys-and-section-names.sif", .saveKeepsBytes = true},
+      // A computer name longer than its box takes by typing, values longer
+      // than a read gives: shown as stored and written back whole.
+      {.kind = A, .file = "long-userdata-values.sif", .saveKeepsBytes = true},
+      {.kind = A, .file = "network-references-astray.sif", .saveKeepsBytes = true},
       {.kind = A, .file = "blank-tab-ctrlz-lines.sif", .saveKeepsBytes = true},
       {.kind = A, .file = "keys-before-any-section.sif"},
       {.kind = A, .file = "semicolons-and-odd-quotes-in-userdata.sif"},
@@ -270,25 +276,25 @@ std::vector<CorpusCase> UdbCases() {
 std::vector<CorpusCase> IniCases() {
   const Kind I = Kind::Ini;
   return {
-      {.kind = I, .file = "truncated-mid-line.ini"},
-      {.kind = I, .file = "truncated-mid-section-header.ini", .countdown = Countdown::SaveOnly},
-      {.kind = I, .file = "truncated-mid-utf8-sequence.ini"},
+      {.kind = I, .file = "truncated-mid-line.ini", .commands = true},
+      {.kind = I, .file = "truncated-mid-section-header.ini", .countdown = Countdown::SaveOnly, .commands = true},
+      {.kind = I, .file = "truncated-mid-utf8-sequence.ini", .commands = true},
       {.kind = I, .file = "binary-random.ini", .countdown = Countdown::SaveOnly},
       {.kind = I, .file = "binary-exe-header.ini", .countdown = Countdown::Appended},
       // TimeOut is there four times; only the first one is 1.
-      {.kind = I, .file = "duplicate-sections-and-keys.ini"},
-      {.kind = I, .file = "utf8-bom-cyrillic.ini"},
-      {.kind = I, .file = "utf8-no-bom-cyrillic.ini"},
-      {.kind = I, .file = "utf16le-bom.ini"},
-      {.kind = I, .file = "utf16be-bom.ini"},
-      {.kind = I, .file = "nul-bytes.ini"},
-      {.kind = I, .file = "cr-only-line-ends.ini"},
-      {.kind = I, .file = "cp1251-cyrillic-names.ini"},
+      {.kind = I, .file = "duplicate-sections-and-keys.ini", .commands = true},
+      {.kind = I, .file = "utf8-bom-cyrillic.ini", .commands = true},
+      {.kind = I, .file = "utf8-no-bom-cyrillic.ini", .commands = true},
+      {.kind = I, .file = "utf16le-bom.ini", .commands = true},
+      {.kind = I, .file = "utf16be-bom.ini", .commands = true},
+      {.kind = I, .file = "nul-bytes.ini", .commands = true},
+      {.kind = I, .file = "cr-only-line-ends.ini", .commands = true},
+      {.kind = I, .file = "cp1251-cyrillic-names.ini", .commands = true},
       {.kind = I, .file = "unbalanced-brackets.ini"},
       {.kind = I, .file = "equals-without-key.ini"},
-      {.kind = I, .file = "very-long-keys-and-section-names.ini"},
-      {.kind = I, .file = "blank-tab-ctrlz-lines.ini"},
-      {.kind = I, .file = "generated-one-megabyte-line.ini", .generate = &OneMegabyteIniLine},
+      {.kind = I, .file = "very-long-keys-and-section-names.ini", .commands = true},
+      {.kind = I, .file = "blank-tab-ctrlz-lines.ini", .commands = true},
+      {.kind = I, .file = "generated-one-megabyte-line.ini", .generate = &OneMegabyteIniLine, .commands = true},
   };
 }
 
@@ -606,7 +612,7 @@ class CorpusRun : public EditorRun, public testing::WithParamInterface<CorpusCas
   // Every page and every tab of the network page brought to the front and
   // left again, as an operator looking through them does.
   void VisitEveryPage() {
-    ASSERT_EQ(TabCount("PC"), 4) << "no UDB files and no commands: four pages";
+    ASSERT_EQ(TabCount("PC"), 4) << "answer files run without UDB files and commands";
     for (int i = 1; i < 4; ++i) ClickTab("PC", i, 60000);
     ClickTab("PC", 1, 60000);
     // Left to right only: Wine's tab control misplaces a click on a strip
@@ -615,11 +621,19 @@ class CorpusRun : public EditorRun, public testing::WithParamInterface<CorpusCas
     ClickTab("PC", 0);
   }
 
+  // The pages the dialog must have: a UDB page with a UDB file in the
+  // configured folder, a run-program page when commands were read.
+  int ExpectedPages() const {
+    const CorpusCase& c = GetParam();
+    return 4 + (c.kind == Kind::Udb ? 1 : 0) + (c.commands ? 1 : 0);
+  }
+
   void RunSave(bool visit = false) {
     visited_ = visit;
     Prepare(false);
     Start("-f:winnt.sif");
     ASSERT_TRUE(WaitForDialog());
+    EXPECT_EQ(TabCount("PC"), ExpectedPages());
     if (GetParam().mergeFails) {
       // The page reports the failed merge once the dialog runs; Save comes
       // after the operator has read it.

@@ -78,9 +78,6 @@ struct CorpusCase {
   Countdown countdown = Countdown::FromFile;
   // Whether the run-program page is there: the commands were read.
   bool commands = false;
-
-  // A case that shows a fault of the program: why it is skipped.
-  const char* knownFault = nullptr;
 };
 
 const char kAnswerName[] = "winnt.sif";
@@ -509,7 +506,6 @@ std::set<std::string> PageSections(const std::string& file, const std::string& b
 class CorpusRun : public EditorRun, public testing::WithParamInterface<CorpusCase> {
  protected:
   void SetUp() override {
-    if (GetParam().knownFault) GTEST_SKIP() << GetParam().knownFault;
     content_ = CorpusContent(GetParam());
     ASSERT_FALSE(content_.empty());
     if (GetParam().kind == Kind::Udb) {
@@ -544,8 +540,7 @@ class CorpusRun : public EditorRun, public testing::WithParamInterface<CorpusCas
         CreateDirectoryA(source.c_str(), nullptr);
         CreateDirectoryA(udbFolder.c_str(), nullptr);
         const std::string name = c.unique ? "$UNIQUE$.UDB" : c.installAs.empty() ? c.file : c.installAs;
-        udbFile_ = udbFolder + "\\" + name;
-        WriteWholeFile(udbFile_, content_);
+        WriteWholeFile(udbFolder + "\\" + name, content_);
         WriteWholeFile(folder / "KivEdt.ini",
                        "[KivEditor]\r\nTimeOut=" + timeOut + "\r\n[UDB]\r\nPath=" + udbFolder +
                            "\r\nDefaultUDBFile=" + (c.defaultFile.empty() ? name : c.defaultFile) +
@@ -754,7 +749,6 @@ class CorpusRun : public EditorRun, public testing::WithParamInterface<CorpusCas
   std::string sourceLink_;
   std::string content_;
   std::string original_;
-  std::string udbFile_;
   Snapshot before_;
   std::vector<std::string> boxes_;
   bool visited_ = false;

@@ -68,6 +68,9 @@ struct CorpusCase {
   // The merge hits a key that cannot be written: the page reports it in a
   // message box naming the working copy, and the dialog goes on.
   bool mergeFails = false;
+  // Known fault: a run that nobody attends is held by that message box. The
+  // reason; the case of CorpusUnattended is skipped while it is set.
+  const char* unattendedFault = nullptr;
   // Set up as "$UNIQUE$.UDB" in the installation source folder (unique mode).
   bool unique = false;
   // The UDB file's name in its folder and as DefaultUDBFile (default: `file`).
@@ -247,7 +250,10 @@ std::vector<CorpusCase> UdbCases() {
        .file = "unbalanced-brackets.udb",
        .ident = "PC01",
        .merged = {{"UserData", "ComputerName", "PC01-NEW"}, {"UserData", "OrgName", "ООО Пример"}},
-       .mergeFails = true},
+       .mergeFails = true,
+       .unattendedFault = "known fault: the page shows the failed merge in a message box that waits for OK without "
+                          "a time limit; the countdown runs out behind it but cannot end the dialog, so a run "
+                          "that nobody attends never ends"},
       {.kind = U,
        .file = "equals-without-key.udb",
        .ident = "PC01",
@@ -293,6 +299,11 @@ std::vector<CorpusCase> IniCases() {
       {.kind = I, .file = "blank-tab-ctrlz-lines.ini", .commands = true},
       {.kind = I, .file = "generated-one-megabyte-line.ini", .generate = &OneMegabyteIniLine, .commands = true},
   };
+}
+
+std::vector<CorpusCase> WithMergeError(std::vector<CorpusCase> cases) {
+  std::erase_if(cases, [](const CorpusCase& c) { return !c.mergeFails; });
+  return cases;
 }
 
 std::vector<CorpusCase> WithCountdown(std::vector<CorpusCase> cases) {
@@ -604,6 +615,21 @@ class CorpusRun : public EditorRun, public testing::WithParamInterface<CorpusCas
     CheckAfter(false);
   }
 
+  // The countdown run with nobody there to answer the message box.
+  void RunUnattended() {
+    Prepare(true);
+    Start("-f:winnt.sif");
+    ASSERT_TRUE(WaitForDialog());
+    HWND box = WaitForMessageBox(10000);
+    ASSERT_TRUE(box) << "no message box about the failed merge";
+    boxes_.push_back(MessageBoxText(box));
+    // A box that closes by itself after half a minute, as the program's
+    // other errors do, would let the run end well within this.
+    const int code = Finish(45000);
+    ASSERT_EQ(code, 0) << "(-1: the run was still waiting 45 s after the box showed)";
+    CheckAfter(false);
+  }
+
   // Every page and every tab of the network page brought to the front and
   // left again, as an operator looking through them does.
   void VisitEveryPage() {
@@ -771,11 +797,20 @@ TEST_P(CorpusSave, EndsTheRunWithTheAnswerFileAsThePagesLeftIt) { RunSave(); }
 class CorpusVisitAndSave : public CorpusRun {};
 TEST_P(CorpusVisitAndSave, EndsTheRunWithOnlyThePagesSectionsChanged) { RunSave(true); }
 
+// Nobody is at the machine during an unattended setup: a message box must
+// not hold the run that the countdown ends.
+class CorpusUnattended : public CorpusRun {};
+TEST_P(CorpusUnattended, AMessageBoxDoesNotHoldTheCountdownRun) {
+  if (GetParam().unattendedFault) GTEST_SKIP() << GetParam().unattendedFault;
+  RunUnattended();
+}
+
 INSTANTIATE_TEST_SUITE_P(AnswerFiles, CorpusCountdown, testing::ValuesIn(AnswerCases()), CaseName);
 INSTANTIATE_TEST_SUITE_P(AnswerFiles, CorpusSave, testing::ValuesIn(AnswerCases()), CaseName);
 INSTANTIATE_TEST_SUITE_P(AnswerFiles, CorpusVisitAndSave, testing::ValuesIn(AnswerCases()), CaseName);
 INSTANTIATE_TEST_SUITE_P(UdbFiles, CorpusCountdown, testing::ValuesIn(UdbCases()), CaseName);
 INSTANTIATE_TEST_SUITE_P(UdbFiles, CorpusSave, testing::ValuesIn(UdbCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(UdbFiles, CorpusUnattended, testing::ValuesIn(WithMergeError(UdbCases())), CaseName);
 INSTANTIATE_TEST_SUITE_P(IniFiles, CorpusCountdown, testing::ValuesIn(WithCountdown(IniCases())), CaseName);
 INSTANTIATE_TEST_SUITE_P(IniFiles, CorpusSave, testing::ValuesIn(IniCases()), CaseName);
 

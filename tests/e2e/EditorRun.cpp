@@ -264,6 +264,8 @@ int EditorRun::Finish(int timeoutMs) {
   return code;
 }
 
+DWORD EditorRun::ProcessId() const noexcept { return process_ ? process_->Id() : 0; }
+
 DefaultAnswerFile::DefaultAnswerFile(const std::optional<std::string>& content) {
   char path[MAX_PATH] = {};
   ExpandEnvironmentStringsA("%SystemRoot%\\System32\\$winnt$.inf", path, sizeof(path));

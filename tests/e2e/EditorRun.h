@@ -62,6 +62,8 @@ class EditorRun : public testing::Test {
 
   // The exit code, or -1 when the editor had not ended in time.
   [[nodiscard]] int Finish(int timeoutMs = 20000);
+  // The running editor's process, for waits that must not end it; 0 when none runs.
+  [[nodiscard]] DWORD ProcessId() const noexcept;
 
   ScratchFolder folder;
   const std::string program = folder / "KivEdt.exe";

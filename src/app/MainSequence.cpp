@@ -56,11 +56,12 @@ void CALLBACK CloseTimedBox(HWND, UINT, UINT_PTR id, DWORD) {
   if (g_timedBox) PostMessageA(g_timedBox, WM_COMMAND, IDOK, 0);
 }
 
-void ShowTimedMessage(const std::string& text, UINT flags, UINT seconds) {
+void ShowTimedMessage(const std::string& text, UINT flags, UINT seconds, HWND owner = nullptr,
+                      const char* caption = "KivEdt") {
   g_timedBox = nullptr;
   g_timedHook = SetWindowsHookExA(WH_CBT, &TimedBoxHook, nullptr, GetCurrentThreadId());
   UINT_PTR timer = SetTimer(nullptr, 0, seconds * 1000, &CloseTimedBox);
-  MessageBoxA(nullptr, text.c_str(), "KivEdt", flags | MB_SETFOREGROUND | MB_TOPMOST);
+  MessageBoxA(owner, text.c_str(), caption, flags | MB_SETFOREGROUND | MB_TOPMOST);
   KillTimer(nullptr, timer);
   if (g_timedHook) UnhookWindowsHookEx(g_timedHook);
   g_timedHook = nullptr;
@@ -177,6 +178,19 @@ int RunMainSequence() {
     } unhook{*application};
     application->OnMessage = [&timeout](MSG& msg, bool& handled) { timeout->HandleAppMessage(msg, handled); };
     application->OnModalBegin = [&timeout] { timeout->HandleModalBegin(); };
+    // An error the dialog reports while nobody has touched it (a UDB merge
+    // that fails as the dialog opens) must not hold an unattended setup: its
+    // box closes by itself when the countdown runs out, which then ends the
+    // dialog as OK. Once the operator is there, it waits for him.
+    application->SetExceptionHandler([&timeout, &application](const std::string& message) {
+      if (!timeout->Running()) {
+        application->ShowException(message);
+        return;
+      }
+      gui::Form* form = application->ActiveForm();
+      ShowTimedMessage(message, MB_OK | MB_ICONSTOP, static_cast<UINT>(std::max<std::int32_t>(timeout->Remaining, 1)),
+                       form ? form->Handle() : nullptr, application->Title.c_str());
+    });
     Beep(1000, 700);
     // Tooltips of Cyrillic text need the charset as much as the controls.
     gui::Font hintFont = application->HintFont();

@@ -34,7 +34,6 @@ class EditorRun : public testing::Test {
   // How long the start took, up to the dialog answering.
   [[nodiscard]] double StartSeconds() const noexcept { return startSeconds_; }
 
-  [[nodiscard]] DWORD ProcessId() const { return process_ ? process_->Id() : 0; }
   // A window of the editor by its design name.
   [[nodiscard]] HWND Window(const std::string& name) const;
   void ClickButton(const std::string& name) const;

@@ -72,25 +72,40 @@ void ShowTimedMessage(const std::string& text, UINT flags, UINT seconds, HWND ow
 
 bool CommitWorkingCopy(const std::string& workFile, const std::string& answerFile) {
   // The new content goes beside the answer file first and then takes its
-  // place in one step, so that setup finds either the old answer file or the
-  // new one, never half of one.
+  // place by one rename, so that setup finds either the old answer file or
+  // the new one, never half of one and never none. (ReplaceFile is not used:
+  // under Wine it moves the old file aside before the new one comes in, and
+  // a program ended between the two leaves no answer file at all.)
   std::string staged = answerFile + ".kivtmp";
+  // A read-only answer file is not replaced, as Windows' own copy and rename
+  // refuse to; said here so that it holds on every file system.
+  const DWORD current = GetFileAttributesA(answerFile.c_str());
+  if (current != INVALID_FILE_ATTRIBUTES && (current & FILE_ATTRIBUTE_READONLY)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  SetFileAttributesA(staged.c_str(), FILE_ATTRIBUTE_NORMAL);
   if (!CopyFileA(workFile.c_str(), staged.c_str(), FALSE)) return false;
-  BOOL done;
-  DWORD attributes = GetFileAttributesA(answerFile.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    done = ReplaceFileA(answerFile.c_str(), staged.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
-    // Not every file system carries them over by itself.
-    if (done && GetFileAttributesA(answerFile.c_str()) != attributes)
-      SetFileAttributesA(answerFile.c_str(), attributes);
-  } else
-    done = MoveFileExA(staged.c_str(), answerFile.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!done) {
+  WIN32_FILE_ATTRIBUTE_DATA old{};
+  if (GetFileAttributesExA(answerFile.c_str(), GetFileExInfoStandard, &old)) {
+    // The answer file keeps what it was created as: its creation time (where
+    // the file system keeps one that can be set) and its attributes.
+    HANDLE file = CreateFileA(staged.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      SetFileTime(file, &old.ftCreationTime, nullptr, nullptr);
+      CloseHandle(file);
+    }
+    const DWORD keep = old.dwFileAttributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
+    SetFileAttributesA(staged.c_str(), keep ? keep : FILE_ATTRIBUTE_NORMAL);
+  }
+  if (!MoveFileExA(staged.c_str(), answerFile.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DWORD error = GetLastError();
+    SetFileAttributesA(staged.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(staged.c_str());
     SetLastError(error);
+    return false;
   }
-  return done != FALSE;
+  return true;
 }
 
 std::vector<std::string> SplitCommandLine(const std::string& commandLine) {

@@ -30,6 +30,15 @@ TEST_F(CommitTest, ReplacesTheAnswerFileAndKeepsItsAttributes) {
   EXPECT_FALSE(FileExists(answer + ".kivtmp"));
 }
 
+TEST_F(CommitTest, AReadOnlyAnswerFileIsNotReplaced) {
+  SetFileAttributesA(answer.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(CommitWorkingCopy(work, answer));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "the reason the message gives";
+  SetFileAttributesA(answer.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadWholeFile(answer), "[UserData]\r\nFullName=Старое\r\n");
+  EXPECT_FALSE(FileExists(answer + ".kivtmp"));
+}
+
 TEST_F(CommitTest, CreatesAMissingAnswerFile) {
   DeleteFileA(answer.c_str());
   ASSERT_TRUE(CommitWorkingCopy(work, answer));

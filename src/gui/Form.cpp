@@ -117,14 +117,24 @@ int Form::ShowModal() {
   Resize();
   Show();
   MSG msg;
+  int failures = 0;
   while (modalResult_ == mrNone) {
     BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-    if (got <= 0) {
+    if (got == 0) {
       // WM_QUIT belongs to the outer loop: pass it on and give up.
-      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+      PostQuitMessage(static_cast<int>(msg.wParam));
       modalResult_ = mrCancel;
       break;
     }
+    if (got < 0) {
+      // A message that could not be fetched (under Wine, a text of megabytes
+      // sent by another program) is lost, not the dialog and the operator's
+      // edits with it; only a loop that fails for good gives up.
+      if (++failures < 1000) continue;
+      modalResult_ = mrCancel;
+      break;
+    }
+    failures = 0;
     app.DispatchOne(msg);
   }
   return modalResult_;

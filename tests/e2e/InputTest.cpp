@@ -195,3 +195,30 @@ INSTANTIATE_TEST_SUITE_P(Ending, EditorTenMegabytes, testing::Values("btnCancel"
                          [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 }  // namespace
+
+namespace {
+
+// A text of megabytes put into the preview by another program (a paste
+// tool, an accessibility aid) must not end the dialog.
+TEST_F(EditorRun, AHugeTextSentFromOutsideLeavesTheDialogOpen) {
+  WriteWholeFile(answerFile, ExampleAnswerFile());
+  Start("-f:winnt.sif");
+  ASSERT_TRUE(WaitForDialog());
+  ShowPreview();
+  std::string huge;
+  while (huge.size() < (2u << 20)) huge += "; a comment line of some length, pasted from elsewhere\r\n";
+  EditPreview("");
+  // Under Wine a message this large from another process is lost on the
+  // way; what matters is that the editor goes on.
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(Window("memPrewiwIni"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(huge.c_str()), SMTO_NORMAL,
+                      3000, &ignored);
+  Sleep(500);
+  HWND form = Window("dlgSettings");
+  ASSERT_TRUE(form && IsWindowVisible(form)) << "the dialog ended";
+  ClickButton("btnCancel");
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_EQ(ReadWholeFile(answerFile), ExampleAnswerFile());
+}
+
+}  // namespace

@@ -263,7 +263,7 @@ std::shared_ptr<const ProfileDocument> Current(HANDLE file, const std::string& f
     g_cache.splice(g_cache.begin(), g_cache, cached);
     return cached->document;
   }
-  CachedFile fresh{key, cached != g_cache.end() ? cached->ntPath : NtPathName(fullPath), stamp, Now(), nullptr,
+  CachedFile fresh{key,        cached != g_cache.end() ? cached->ntPath : NtPathName(fullPath), stamp, Now(), nullptr,
                    OpenBatch()};
   // Compared piece by piece against what is known, so that a large file that
   // reads the same is not held twice in memory.

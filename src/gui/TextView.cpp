@@ -74,8 +74,9 @@ void TextView::Measure() {
   // A line is painted up to 32767 characters; the measure's width has 16
   // bits, so a line too long for it is estimated by the average character.
   const size_t shown = std::min<size_t>(longest.size(), 32767);
-  const long long width = shown > 2000 ? static_cast<long long>(shown) * tm.tmAveCharWidth
-                                       : LOWORD(GetTabbedTextExtentA(dc, longest.data(), static_cast<int>(shown), 0, nullptr));
+  const long long width = shown > 2000
+                              ? static_cast<long long>(shown) * tm.tmAveCharWidth
+                              : LOWORD(GetTabbedTextExtentA(dc, longest.data(), static_cast<int>(shown), 0, nullptr));
   widest_ = static_cast<int>(kMargin + width + tm.tmAveCharWidth * 4);
   SelectObject(dc, old);
   ReleaseDC(hwnd_, dc);
@@ -95,12 +96,21 @@ int TextView::PageLines() const {
 void TextView::UpdateScrollBars() {
   RECT r;
   GetClientRect(hwnd_, &r);
-  SCROLLINFO vertical{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0,
-                      static_cast<int>(std::max<size_t>(lines_.size(), 1) - 1), static_cast<UINT>(PageLines()),
-                      static_cast<int>(top_), 0};
+  SCROLLINFO vertical{sizeof(SCROLLINFO),
+                      SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL,
+                      0,
+                      static_cast<int>(std::max<size_t>(lines_.size(), 1) - 1),
+                      static_cast<UINT>(PageLines()),
+                      static_cast<int>(top_),
+                      0};
   SetScrollInfo(hwnd_, SB_VERT, &vertical, TRUE);
-  SCROLLINFO horizontal{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0, widest_,
-                        static_cast<UINT>(std::max<LONG>(r.right - r.left, 1)), x_, 0};
+  SCROLLINFO horizontal{sizeof(SCROLLINFO),
+                        SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL,
+                        0,
+                        widest_,
+                        static_cast<UINT>(std::max<LONG>(r.right - r.left, 1)),
+                        x_,
+                        0};
   SetScrollInfo(hwnd_, SB_HORZ, &horizontal, TRUE);
 }
 

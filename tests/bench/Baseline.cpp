@@ -39,8 +39,8 @@ void AddItem(std::vector<WORD>& t, WORD classAtom, DWORD style, short x, short y
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   std::vector<WORD> t;
-  DLGTEMPLATE head{DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 0, 4,
-                   0, 0, 300, 200};
+  DLGTEMPLATE head{
+      DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 0, 4, 0, 0, 300, 200};
   const WORD* raw = reinterpret_cast<const WORD*>(&head);
   t.insert(t.end(), raw, raw + sizeof(head) / sizeof(WORD));
   t.push_back(0);  // no menu
@@ -54,6 +54,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   AddItem(t, 0x0081, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 100, 8, 180, 14, 101, L"");
   AddItem(t, 0x0080, BS_DEFPUSHBUTTON | WS_TABSTOP, 160, 175, 60, 16, IDOK, L"OK");
   AddItem(t, 0x0080, BS_PUSHBUTTON | WS_TABSTOP, 230, 175, 60, 16, IDCANCEL, L"Cancel");
-  return static_cast<int>(DialogBoxIndirectParamW(instance, reinterpret_cast<DLGTEMPLATE*>(t.data()), nullptr,
-                                                  DialogProc, 0));
+  return static_cast<int>(
+      DialogBoxIndirectParamW(instance, reinterpret_cast<DLGTEMPLATE*>(t.data()), nullptr, DialogProc, 0));
 }

@@ -101,7 +101,8 @@ double BaselineStartMs(const std::string& folder, double* peakMb, const char* pa
 
 struct Row {
   size_t bytes = 0;
-  double startMs = 0, baselineMs = 0, baseline6Ms = 0, saveMs = 0, exitMs = 0, peakMb = 0, peakBeforePreviewMb = 0, baselinePeakMb = 0;
+  double startMs = 0, baselineMs = 0, baseline6Ms = 0, saveMs = 0, exitMs = 0, peakMb = 0, peakBeforePreviewMb = 0,
+         baselinePeakMb = 0;
   std::vector<std::pair<std::string, double>> tabs;
 };
 
@@ -163,8 +164,8 @@ class EditorBench : public EditorRun {
     HWND tabs = Window(pageControl);
     GetWindowThreadProcessId(tabs, &pid);
     HANDLE editor = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    char* remote = static_cast<char*>(VirtualAllocEx(editor, nullptr, 256 + sizeof(TCITEMA), MEM_COMMIT,
-                                                     PAGE_READWRITE));
+    char* remote =
+        static_cast<char*>(VirtualAllocEx(editor, nullptr, 256 + sizeof(TCITEMA), MEM_COMMIT, PAGE_READWRITE));
     TCITEMA item{};
     item.mask = TCIF_TEXT;
     item.pszText = remote + sizeof(TCITEMA);

@@ -86,12 +86,9 @@ const char kAnswerName[] = "winnt.sif";
 
 const char* KindFolder(Kind kind) {
   switch (kind) {
-    case Kind::Answer:
-      return "answer";
-    case Kind::Udb:
-      return "udb";
-    case Kind::Ini:
-      return "ini";
+    case Kind::Answer: return "answer";
+    case Kind::Udb: return "udb";
+    case Kind::Ini: return "ini";
   }
   return "";
 }
@@ -179,8 +176,12 @@ std::vector<CorpusCase> AnswerCases() {
       {.kind = A, .file = "keys-before-any-section.sif"},
       {.kind = A, .file = "semicolons-and-odd-quotes-in-userdata.sif"},
       {.kind = A, .file = "only-comments-and-nameless-sections.sif"},
-      {.kind = A, .file = "generated-ten-megabytes-of-duplicate-sections.sif", .generate = &TenMegabytesOfDuplicateSections},
-      {.kind = A, .file = "generated-one-megabyte-userdata-line.sif", .generate = &OneMegabyteUserDataLine,
+      {.kind = A,
+       .file = "generated-ten-megabytes-of-duplicate-sections.sif",
+       .generate = &TenMegabytesOfDuplicateSections},
+      {.kind = A,
+       .file = "generated-one-megabyte-userdata-line.sif",
+       .generate = &OneMegabyteUserDataLine,
        .saveKeepsBytes = true},
   };
 }
@@ -549,9 +550,8 @@ class CorpusRun : public EditorRun, public testing::WithParamInterface<CorpusCas
         const std::string name = c.unique ? "$UNIQUE$.UDB" : c.installAs.empty() ? c.file : c.installAs;
         WriteWholeFile(udbFolder + "\\" + name, content_);
         WriteWholeFile(folder / "KivEdt.ini",
-                       "[KivEditor]\r\nTimeOut=" + timeOut + "\r\n[UDB]\r\nPath=" + udbFolder +
-                           "\r\nDefaultUDBFile=" + (c.defaultFile.empty() ? name : c.defaultFile) +
-                           "\r\nDefaultUDBIdent=" + c.ident + "\r\n");
+                       "[KivEditor]\r\nTimeOut=" + timeOut + "\r\n[UDB]\r\nPath=" + udbFolder + "\r\nDefaultUDBFile=" +
+                           (c.defaultFile.empty() ? name : c.defaultFile) + "\r\nDefaultUDBIdent=" + c.ident + "\r\n");
         WriteWholeFile(answerFile, UdbAnswerFile(source));
         break;
       }
@@ -575,12 +575,12 @@ class CorpusRun : public EditorRun, public testing::WithParamInterface<CorpusCas
   int FinishNotingBoxes(int timeoutMs) {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, ProcessId());
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (process && WaitForSingleObject(process, 20) == WAIT_TIMEOUT &&
-           std::chrono::steady_clock::now() < deadline) {
+    while (process && WaitForSingleObject(process, 20) == WAIT_TIMEOUT && std::chrono::steady_clock::now() < deadline) {
       if (HWND box = WaitForMessageBox(0)) AnswerBox(box);
     }
     if (process) CloseHandle(process);
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     return Finish(static_cast<int>(std::max<long long>(left.count(), 100)));
   }
 
@@ -696,12 +696,8 @@ class CorpusRun : public EditorRun, public testing::WithParamInterface<CorpusCas
         else
           ExpectUserDataWrittenBack(after);
         break;
-      case Kind::Ini:
-        ExpectSameBytes(after);
-        break;
-      case Kind::Udb:
-        ExpectMerged(after, saved);
-        break;
+      case Kind::Ini: ExpectSameBytes(after); break;
+      case Kind::Udb: ExpectMerged(after, saved); break;
     }
   }
 
@@ -795,9 +791,7 @@ TEST_P(CorpusVisitAndSave, EndsTheRunWithOnlyThePagesSectionsChanged) { RunSave(
 // Nobody is at the machine during an unattended setup: a message box must
 // not hold the run that the countdown ends.
 class CorpusUnattended : public CorpusRun {};
-TEST_P(CorpusUnattended, AMessageBoxDoesNotHoldTheCountdownRun) {
-  RunUnattended();
-}
+TEST_P(CorpusUnattended, AMessageBoxDoesNotHoldTheCountdownRun) { RunUnattended(); }
 
 INSTANTIATE_TEST_SUITE_P(AnswerFiles, CorpusCountdown, testing::ValuesIn(AnswerCases()), CaseName);
 INSTANTIATE_TEST_SUITE_P(AnswerFiles, CorpusSave, testing::ValuesIn(AnswerCases()), CaseName);
@@ -811,8 +805,8 @@ INSTANTIATE_TEST_SUITE_P(IniFiles, CorpusSave, testing::ValuesIn(IniCases()), Ca
 // A file put into the corpus without a case would never run, and a case
 // without its file would test nothing.
 TEST(CorpusListing, EveryFileOfTheCorpusHasItsCase) {
-  for (const auto& [kind, cases] : {std::pair{Kind::Answer, AnswerCases()}, std::pair{Kind::Udb, UdbCases()},
-                                    std::pair{Kind::Ini, IniCases()}}) {
+  for (const auto& [kind, cases] :
+       {std::pair{Kind::Answer, AnswerCases()}, std::pair{Kind::Udb, UdbCases()}, std::pair{Kind::Ini, IniCases()}}) {
     std::set<std::string> listed, files;
     for (const CorpusCase& c : cases)
       if (!c.generate) listed.insert(c.file);

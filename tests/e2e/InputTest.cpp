@@ -215,8 +215,8 @@ TEST_F(EditorRun, AHugeTextSentFromOutsideLeavesTheDialogOpen) {
   // Under Wine a message this large from another process is lost on the
   // way; what matters is that the editor goes on.
   DWORD_PTR ignored = 0;
-  SendMessageTimeoutA(Window("memPrewiwIni"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(huge.c_str()), SMTO_NORMAL,
-                      3000, &ignored);
+  SendMessageTimeoutA(Window("memPrewiwIni"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(huge.c_str()), SMTO_NORMAL, 3000,
+                      &ignored);
   Sleep(500);
   HWND form = Window("dlgSettings");
   ASSERT_TRUE(form && IsWindowVisible(form)) << "the dialog ended";

@@ -18,6 +18,7 @@
 
 #include "app/ProfileEngine.h"
 
+#include "sys/Wow64.h"
 #include <windows.h>
 #include <winternl.h>
 
@@ -92,17 +93,10 @@ std::string FullPathName(const std::string& fileName) {
 // Size and times only: the volume serial number and file index that would
 // tell one file from another cost a hundred times more to ask under Wine,
 // and a file put in the place of another has a change time of its own.
-bool ReadStamp(HANDLE file, Stamp& stamp) {
-  FILE_BASIC_INFO basic{};
-  FILE_STANDARD_INFO standard{};
-  if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof(basic)) ||
-      !GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof(standard)))
-    return false;
-  stamp.size = standard.EndOfFile.QuadPart;
-  stamp.lastWrite = basic.LastWriteTime.QuadPart;
-  stamp.change = basic.ChangeTime.QuadPart;
-  return true;
-}
+// The change time comes from the native query (the documented handle query
+// that reports it is Vista's); where that is missing, the last-write time
+// stands in and the file is compared byte for byte as on FAT.
+bool ReadStamp(HANDLE file, Stamp& stamp);
 
 // The native query of a file's stamps by name, bound at run time: the
 // documented calls that take a name report no change time.
@@ -110,7 +104,9 @@ struct NativeCalls {
   using QueryFullAttributes = LONG(NTAPI*)(POBJECT_ATTRIBUTES, PFILE_NETWORK_OPEN_INFORMATION);
   using DosPathToNtPath = BOOLEAN(NTAPI*)(PCWSTR, PUNICODE_STRING, PWSTR*, PVOID);
   using FreeString = VOID(NTAPI*)(PUNICODE_STRING);
+  using QueryInformationFile = LONG(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
   QueryFullAttributes queryFullAttributes = nullptr;
+  QueryInformationFile queryInformationFile = nullptr;
   DosPathToNtPath dosPathToNtPath = nullptr;
   FreeString freeString = nullptr;
 };
@@ -127,10 +123,33 @@ const NativeCalls& Native() {
       c.queryFullAttributes = Bind<NativeCalls::QueryFullAttributes>(ntdll, "NtQueryFullAttributesFile");
       c.dosPathToNtPath = Bind<NativeCalls::DosPathToNtPath>(ntdll, "RtlDosPathNameToNtPathName_U");
       c.freeString = Bind<NativeCalls::FreeString>(ntdll, "RtlFreeUnicodeString");
+      c.queryInformationFile = Bind<NativeCalls::QueryInformationFile>(ntdll, "NtQueryInformationFile");
     }
     return c;
   }();
   return calls;
+}
+
+bool ReadStamp(HANDLE file, Stamp& stamp) {
+  // FileNetworkOpenInformation: times, sizes and attributes in one call.
+  constexpr auto kFileNetworkOpenInformation = static_cast<FILE_INFORMATION_CLASS>(34);
+  if (const auto query = Native().queryInformationFile) {
+    IO_STATUS_BLOCK status{};
+    FILE_NETWORK_OPEN_INFORMATION info{};
+    if (query(file, &status, &info, sizeof(info), kFileNetworkOpenInformation) >= 0) {
+      stamp.size = info.EndOfFile.QuadPart;
+      stamp.lastWrite = info.LastWriteTime.QuadPart;
+      stamp.change = info.ChangeTime.QuadPart;
+      return true;
+    }
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file, &info)) return false;
+  stamp.size = static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+  stamp.lastWrite = static_cast<int64_t>((static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                         info.ftLastWriteTime.dwLowDateTime);
+  stamp.change = 0;
+  return true;
 }
 
 // Empty when the stamps cannot be asked by name.
@@ -281,6 +300,7 @@ std::shared_ptr<const ProfileDocument> Current(HANDLE file, const std::string& f
 }  // namespace
 
 std::shared_ptr<const ProfileDocument> LoadProfile(const std::string& fileName) {
+  sys::NativeFileSystem native;
   const std::string full = FullPathName(fileName);
   const std::string key = Fold(full);
   std::lock_guard lock(g_mutex);
@@ -300,6 +320,7 @@ std::shared_ptr<const ProfileDocument> LoadProfile(const std::string& fileName) 
 }
 
 bool EditProfile(const std::string& fileName, const ProfileEdit& edit, bool createMissing) {
+  sys::NativeFileSystem native;
   const std::string full = FullPathName(fileName);
   const std::string key = Fold(full);
   std::lock_guard lock(g_mutex);

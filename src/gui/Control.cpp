@@ -4,6 +4,7 @@
 
 #include "gui/Application.h"
 #include "gui/Form.h"
+#include "gui/Subclass.h"
 
 #include <commctrl.h>
 
@@ -85,8 +86,8 @@ struct WindowProcs {
   static LRESULT CALLBACK Subclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) noexcept {
     Control* control = Control::FromHandle(hwnd);
     if (!control || msg == WM_NCDESTROY) {
-      if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &Subclass, kSubclassId);
-      return DefSubclassProc(hwnd, msg, wParam, lParam);
+      if (msg == WM_NCDESTROY) subclass::Remove(hwnd, &Subclass, kSubclassId);
+      return subclass::Default(hwnd, msg, wParam, lParam);
     }
     return control->Route(msg, wParam, lParam);
   }
@@ -135,7 +136,14 @@ Control::Control(Control* parent, const Design& design, const WindowSpec& kind) 
                             height_ + kind.dropDownHeight, parentHwnd, nullptr, instance, nullptr);
     if (!hwnd_) throw std::runtime_error("Cannot create window " + name_);
     SetPropA(hwnd_, kObjectProp, this);
-    SetWindowSubclass(hwnd_, &WindowProcs::Subclass, kSubclassId, 0);
+    try {
+      subclass::Set(hwnd_, &WindowProcs::Subclass, kSubclassId, 0);
+    } catch (...) {
+      RemovePropA(hwnd_, kObjectProp);
+      DestroyWindow(hwnd_);
+      hwnd_ = nullptr;
+      throw;
+    }
     subclassed_ = true;
   } else {
     CreateWindowExA(kind.exStyle, kContainerClass, design.caption.c_str(), style, left_, top_, width_, height_,
@@ -171,7 +179,7 @@ Control::~Control() {
     }
     RemovePropA(hwnd_, kObjectProp);
     RemovePropA(hwnd_, kNameProp);
-    if (subclassed_) RemoveWindowSubclass(hwnd_, &WindowProcs::Subclass, kSubclassId);
+    if (subclassed_) subclass::Remove(hwnd_, &WindowProcs::Subclass, kSubclassId);
     DestroyWindow(hwnd_);
   }
   if (nameAtom_) GlobalDeleteAtom(nameAtom_);
@@ -307,7 +315,7 @@ LRESULT Control::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Control::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (subclassed_) return DefSubclassProc(hwnd_, msg, wParam, lParam);
+  if (subclassed_) return subclass::Default(hwnd_, msg, wParam, lParam);
   return DefWindowProcA(hwnd_, msg, wParam, lParam);
 }
 

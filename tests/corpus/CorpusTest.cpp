@@ -603,10 +603,10 @@ class CorpusRun : public EditorRun, public testing::WithParamInterface<CorpusCas
     Prepare(true);
     Start("-f:winnt.sif");
     ASSERT_TRUE(WaitForDialog());
-    const auto shown = GetTickCount64();
+    const auto shown = GetTickCount();
     // Well short of the 30 s default: a TimeOut that was not read shows here.
     const int code = FinishNotingBoxes(10000);
-    const double seconds = static_cast<double>(GetTickCount64() - shown) / 1000.0;
+    const double seconds = static_cast<double>(GetTickCount() - shown) / 1000.0;
     ASSERT_EQ(code, 0) << "after " << seconds << " s (-1: the countdown of 1 s had not ended the run)";
     CheckAfter(false);
   }

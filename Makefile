@@ -1,8 +1,10 @@
-# Front door: `make` builds both executables, `make test` runs the suite under
-# Wine, `make run` opens the editor on a scratch copy of examples/.
+# Front door: `make` builds both executables, `make test` runs the suite of
+# both under Wine, `make run` opens the editor on a scratch copy of examples/
+# (KIV_ARCH=win32 make run: the 32-bit one).
 .PHONY: all build bootstrap win64 win32 test bench run dist clean session-stop
 
 JOBS ?= $(shell nproc)
+KIV_ARCH ?= win64
 
 all: build
 
@@ -22,20 +24,20 @@ win32:
 	@test -f build/win32/build.ninja || cmake --preset win32 >/dev/null
 	cmake --build --preset win32 -j $(JOBS)
 
+# Both builds' suites side by side, each in a Wine session of its own.
 test: build
 	@tools/check-exe build/win64/KivEdt.exe x86-64
 	@tools/check-exe build/win32/KivEdt.exe i386
-	@tools/wine-session keep build/win64/kivpoke.exe
-	ctest --preset win64 --timeout 120
+	tools/run-tests
 
 # Not a test: prints the editor's timings and memory on big answer files.
 bench: bootstrap win64
 	@tools/wine-session keep build/win64/kivpoke.exe
 	bash -o pipefail -c 'tools/wine-run build/win64/tests/kivbench.exe | iconv -f CP1251 -t UTF-8'
 
-run: bootstrap win64
-	@tools/wine-session keep build/win64/kivpoke.exe
-	tools/run-editor
+run: bootstrap $(KIV_ARCH)
+	@tools/wine-session keep build/$(KIV_ARCH)/kivpoke.exe
+	KIV_ARCH=$(KIV_ARCH) tools/run-editor
 
 # The zips an installer takes to the machines: each executable with the
 # operator's guide, an annotated KivEdt.ini and a UDB example (dist-src/).
@@ -44,6 +46,7 @@ dist: build
 
 session-stop:
 	tools/wine-session stop
+	@for s in win64 win32; do KIV_SESSION=$$s tools/wine-session stop; done
 
 clean: session-stop
 	rm -rf build

@@ -2,6 +2,8 @@
 
 #include "app/Launcher.h"
 
+#include "sys/Wow64.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -28,6 +30,10 @@ bool RunProgram(const std::string& commandLine, bool wait) {
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
+  // Started as from a native program: a command naming the system folder, or
+  // a system tool found on the search path, is the one of the machine's own
+  // architecture.
+  sys::NativeFileSystem native;
   // 0x30: a console of its own and the normal priority class.
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS,
                       nullptr, nullptr, &startup, &process))
@@ -47,6 +53,7 @@ std::string ProgramDirectory() {
 }
 
 bool IsFile(const std::string& name) {
+  sys::NativeFileSystem native;
   DWORD attributes = GetFileAttributesA(name.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }

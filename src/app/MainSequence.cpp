@@ -17,6 +17,7 @@
 #include "pages/NetworkFrameUnit.h"
 #include "pages/TRunProgramFrameUnit.h"
 #include "udb/UDBFrameUnit.h"
+#include "sys/Wow64.h"
 
 #include <windows.h>
 
@@ -77,6 +78,7 @@ bool CommitWorkingCopy(const std::string& workFile, const std::string& answerFil
   // under Wine it moves the old file aside before the new one comes in, and
   // a program ended between the two leaves no answer file at all.)
   std::string staged = answerFile + ".kivtmp";
+  sys::NativeFileSystem native;
   // A read-only answer file is not replaced, as Windows' own copy and rename
   // refuse to; said here so that it holds on every file system.
   const DWORD current = GetFileAttributesA(answerFile.c_str());
@@ -176,7 +178,10 @@ int RunMainSequence() {
     application.emplace();
     ParseCommandLine();
     WorkFileName = AnswerFileName + ".new";
-    CopyFileA(AnswerFileName.c_str(), WorkFileName.c_str(), FALSE);
+    {
+      sys::NativeFileSystem native;
+      CopyFileA(AnswerFileName.c_str(), WorkFileName.c_str(), FALSE);
+    }
     InitSourcePath();
     InitSourceRoot();
     // Nobody at the machine: the dialog ends by itself as with OK, so that
@@ -233,9 +238,11 @@ int RunMainSequence() {
     } catch (...) {
     }
     ShowTimedMessage(message, MB_OK | MB_ICONSTOP, 30);
+    sys::NativeFileSystem native;
     if (!WorkFileName.empty()) DeleteFileA(WorkFileName.c_str());
     return 1;
   }
+  sys::NativeFileSystem native;
   DeleteFileA(WorkFileName.c_str());
   return 0;
 }

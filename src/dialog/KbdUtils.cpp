@@ -3,6 +3,8 @@
 
 #include "dialog/KbdUtils.h"
 
+#include "sys/Wow64.h"
+
 #include <stdexcept>
 
 namespace {
@@ -17,8 +19,8 @@ class RegKey {
   // Opens (creating when missing) a key of HKEY_LOCAL_MACHINE with full
   // access; null when that fails.
   explicit RegKey(const std::string& path) {
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &key_, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS | sys::NativeRegistryView(), nullptr, &key_, nullptr) != ERROR_SUCCESS)
       key_ = nullptr;
   }
   ~RegKey() {
@@ -62,7 +64,7 @@ void FixKeyboardLayouts() {
 
 BYTE GetFontMapperCharset() {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFontMapper, 0, KEY_READ, &key) != ERROR_SUCCESS)
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFontMapper, 0, KEY_READ | sys::NativeRegistryView(), &key) != ERROR_SUCCESS)
     throw std::runtime_error(std::string("Failed to get data for '") + kDefault + "'");
   DWORD type = 0, value = 0, size = sizeof(value);
   LONG result = RegQueryValueExA(key, kDefault, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);

@@ -3,6 +3,8 @@
 
 #include "dialog/PreviewFrame.h"
 
+#include "sys/Wow64.h"
+
 #include <stdexcept>
 
 using namespace gui;
@@ -29,6 +31,7 @@ struct FileHandle {
 }  // namespace
 
 std::string LoadTextFile(const std::string& fileName) {
+  sys::NativeFileSystem native;
   FileHandle file{CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (file.h == INVALID_HANDLE_VALUE)
@@ -73,6 +76,7 @@ std::string LoadTextFile(const std::string& fileName) {
 }
 
 void SaveTextFile(const std::string& fileName, const std::string& text) {
+  sys::NativeFileSystem native;
   FileHandle file{
       CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (file.h == INVALID_HANDLE_VALUE)

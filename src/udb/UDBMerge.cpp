@@ -6,6 +6,7 @@
 #include "app/Profile.h"
 #include "dialog/CommonSettringFrame.h"
 #include "dialog/KbdUtils.h"
+#include "sys/Wow64.h"
 
 #include <windows.h>
 
@@ -65,7 +66,10 @@ bool SelectUDBComputer(const TIniFile& udb, const std::string& id,
 
   // The computer's values go onto the answer file as setup gave it, not onto
   // what an earlier pick or another page left in the working copy.
-  CopyFileA(AnswerFileName.c_str(), WorkFileName.c_str(), FALSE);
+  {
+    sys::NativeFileSystem native;
+    CopyFileA(AnswerFileName.c_str(), WorkFileName.c_str(), FALSE);
+  }
   MergeUDBComputer(udb, WorkFileName, id);
   return true;
 }

@@ -5,6 +5,7 @@
 #include "support/Operator.h"
 #include "support/TestFiles.h"
 
+#include <shlwapi.h>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -48,8 +49,7 @@ class ScratchMachineKey {
   ~ScratchMachineKey() {
     RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
     RegCloseKey(key_);
-    RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
-    RegDeleteKeyA(HKEY_CURRENT_USER, path_.c_str());
+    SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str());
   }
   HKEY Key() const { return key_; }
 
@@ -58,8 +58,30 @@ class ScratchMachineKey {
   HKEY key_ = nullptr;
 };
 
+// The registry as a native program sees it: the 32-bit build on a 64-bit
+// system must write where the system's 64-bit font mapper reads, not into
+// the 32-bit view of HKLM\SOFTWARE.
+DWORD ReadNativeDword(const std::string& path, const std::string& name) {
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | (wow64 ? KEY_WOW64_64KEY : 0), &key) != 0) return 0;
+  DWORD value = 0, size = sizeof(value), type = 0;
+  LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS && type == REG_DWORD ? value : 0;
+}
+
 TEST(FixKeyboardLayouts, WritesTheLayoutsAndTheCyrillicCharset) {
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  HKEY native;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFontMapper, 0, KEY_SET_VALUE | (wow64 ? KEY_WOW64_64KEY : 0), &native) == 0) {
+    RegDeleteValueA(native, "DEFAULT");
+    RegCloseKey(native);
+  }
   FixKeyboardLayouts();
+  EXPECT_EQ(ReadNativeDword(kFontMapper, "DEFAULT"), 204u);
   EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRu, "Layout Text"), "Русская");
   EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRu, "Layout File"), "KBDRU.DLL");
   EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kUa, "Layout Text"), "Украинская");

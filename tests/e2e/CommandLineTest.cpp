@@ -96,3 +96,70 @@ TEST_F(EditorCommandLine, LaterValidArgumentWins) {
 }
 
 }  // namespace
+
+// Setup writes $winnt$.inf into the real System32. The 32-bit program on a
+// 64-bit system would be sent to SysWOW64 for the same name: it must edit the
+// file setup reads, with no default argument and with "-f:" naming the
+// system folder, and leave nothing in SysWOW64. (In the 64-bit build the
+// same holds trivially; in the 32-bit one the editor is checked to really
+// run under WoW64, so that the test cannot pass by not testing.)
+class EditorSystemFolder : public EditorCommandLine {
+ protected:
+  EditorSystemFolder() {
+    char wow64Folder[MAX_PATH] = {};
+    if (GetSystemWow64DirectoryA(wow64Folder, sizeof(wow64Folder)) == 0) return;
+    decoy_ = std::string(wow64Folder) + "\\$winnt$.inf";
+    if (FileExists(decoy_)) decoyBefore_ = ReadWholeFile(decoy_);
+    WriteWholeFile(decoy_, kDecoy);
+  }
+  ~EditorSystemFolder() override {
+    if (decoy_.empty()) return;
+    if (decoyBefore_)
+      WriteWholeFile(decoy_, *decoyBefore_);
+    else
+      DeleteFileA(decoy_.c_str());
+    DeleteFileA((decoy_ + ".new").c_str());
+    DeleteFileA((decoy_ + ".kivtmp").c_str());
+  }
+
+  void EditAndSave(const std::string& arguments, const DefaultAnswerFile& native, const std::string& edited) {
+    Start(arguments);
+    ASSERT_TRUE(WaitForDialog());
+    BOOL editorWow64 = FALSE;
+    HANDLE editor = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, ProcessId());
+    ASSERT_NE(editor, nullptr);
+    IsWow64Process(editor, &editorWow64);
+    CloseHandle(editor);
+    EXPECT_EQ(editorWow64 != FALSE, sizeof(void*) == 4) << "the 32-bit editor must run under WoW64 here";
+    ShowPreview();
+    EXPECT_EQ(PreviewText(), kDefaultContent);
+    // The working copy lies beside the file setup reads.
+    EXPECT_TRUE(FileExists(native.Path() + ".new"));
+    EditPreview(edited);
+    ClickButton("btnSave");
+    EXPECT_EQ(Finish(), 0);
+    EXPECT_EQ(ReadWholeFile(native.Path()), edited);
+    EXPECT_FALSE(FileExists(native.Path() + ".new"));
+    EXPECT_FALSE(FileExists(native.Path() + ".kivtmp"));
+    ASSERT_FALSE(decoy_.empty());
+    EXPECT_EQ(ReadWholeFile(decoy_), kDecoy);
+    EXPECT_FALSE(FileExists(decoy_ + ".new"));
+    EXPECT_FALSE(FileExists(decoy_ + ".kivtmp"));
+  }
+
+  static constexpr char kDecoy[] = "[UserData]\r\nComputerName = WOW64-DECOY\r\n";
+  std::string decoy_;
+  std::optional<std::string> decoyBefore_;
+};
+
+TEST_F(EditorSystemFolder, NoArgumentEditsTheFileSetupReads) {
+  DefaultAnswerFile native(kDefaultContent);
+  EditAndSave("", native, kDefaultContent + "[Display]\r\nBitsPerPel = 16\r\n");
+}
+
+TEST_F(EditorSystemFolder, AnArgumentNamingSystem32MeansTheRealOne) {
+  DefaultAnswerFile native(kDefaultContent);
+  char named[MAX_PATH] = {};
+  ExpandEnvironmentStringsA("%SystemRoot%\\System32\\$winnt$.inf", named, sizeof(named));
+  EditAndSave(std::string("-f:") + named, native, kDefaultContent + "[Display]\r\nXResolution = 1024\r\n");
+}

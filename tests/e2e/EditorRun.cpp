@@ -74,7 +74,7 @@ EditorRun::EditorRun() {
 }
 
 void EditorRun::Start(const std::string& arguments, const std::string& directory) {
-  startTick_ = GetTickCount64();
+  startTick_ = GetTickCount();
   process_ =
       std::make_unique<Process>("\"" + program + "\" " + arguments, directory.empty() ? folder.Path() : directory);
 }
@@ -106,7 +106,7 @@ bool EditorRun::WaitForDialog(int timeoutMs) {
     }
   }
   if (handle) CloseHandle(handle);
-  startSeconds_ = static_cast<double>(GetTickCount64() - startTick_) / 1000.0;
+  startSeconds_ = static_cast<double>(GetTickCount() - startTick_) / 1000.0;
   return ready;
 }
 
@@ -229,6 +229,18 @@ void EditorRun::EditPreview(const std::string& text) const {
   SendWithin(memo, EM_SETMODIFY, TRUE, 0);
 }
 
+size_t EditorRun::PreviewTextLength() const {
+  HWND memo = ShownPreview();
+  if (!memo) return 0;
+  // Asked in UTF-16, which for the single-byte code page is the same count:
+  // asked through the ANSI function, Wine 10 fetches the whole text across
+  // the processes to count it, and a text of megabytes never arrives.
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(memo, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kAnswerWithin, &length))
+    ADD_FAILURE() << "the editor did not answer WM_GETTEXTLENGTH";
+  return static_cast<size_t>(length);
+}
+
 std::string EditorRun::PreviewText() const {
   HWND memo = ShownPreview();
   if (!memo) return "<no preview>";
@@ -266,10 +278,23 @@ int EditorRun::Finish(int timeoutMs) {
 
 DWORD EditorRun::ProcessId() const noexcept { return process_ ? process_->Id() : 0; }
 
-DefaultAnswerFile::DefaultAnswerFile(const std::optional<std::string>& content) {
+bool TestRunsUnderWow64() {
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::string NativeSystemFolder() {
+  // A 32-bit test reaches the real System32 through the alias that Wine (and
+  // Windows from Vista on) gives 32-bit programs; its own "System32" is
+  // SysWOW64.
   char path[MAX_PATH] = {};
-  ExpandEnvironmentStringsA("%SystemRoot%\\System32\\$winnt$.inf", path, sizeof(path));
-  path_ = path;
+  ExpandEnvironmentStringsA(TestRunsUnderWow64() ? "%SystemRoot%\\Sysnative" : "%SystemRoot%\\System32", path,
+                            sizeof(path));
+  return path;
+}
+
+DefaultAnswerFile::DefaultAnswerFile(const std::optional<std::string>& content) {
+  path_ = NativeSystemFolder() + "\\$winnt$.inf";
   if (FileExists(path_)) before_ = ReadWholeFile(path_);
   if (content)
     WriteWholeFile(path_, *content);

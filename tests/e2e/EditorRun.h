@@ -51,6 +51,7 @@ class EditorRun : public testing::Test {
   // replaces the text, and leaves the text box marked modified.
   void EditPreview(const std::string& text) const;
   [[nodiscard]] std::string PreviewText() const;
+  [[nodiscard]] size_t PreviewTextLength() const;
   // The box that shows the preview's text now: the read-only view, or the
   // edit box once editing was ticked; null when the preview is not shown.
   [[nodiscard]] HWND ShownPreview() const;
@@ -73,6 +74,12 @@ class EditorRun : public testing::Test {
   double startSeconds_ = 0;
   unsigned long long startTick_ = 0;
 };
+
+// Whether this test program is 32-bit on 64-bit Windows (the win32 build
+// under Wine's WoW64).
+[[nodiscard]] bool TestRunsUnderWow64();
+// The system folder setup writes into, as this test program reaches it.
+[[nodiscard]] std::string NativeSystemFolder();
 
 // The default answer file of the Wine prefix ("$winnt$.inf" in the system
 // folder) with the content a test wants, or absent; what was there before,

@@ -110,6 +110,11 @@ void CALLBACK RunScript(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
   ModalScript* s = g_script;
   if (!s) return;
+  // An operator acts on the window in front of him. The dialog comes to the
+  // front when the X server's focus event arrives, which on a loaded machine
+  // can be after the modal loop's first message: keys sent before then reach
+  // no window.
+  PumpFor(5000, [s] { return GetForegroundWindow() == s->form->Handle() && GetFocus() != nullptr; });
   try {
     s->script();
   } catch (...) {

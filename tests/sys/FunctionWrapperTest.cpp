@@ -14,17 +14,19 @@
 
 using namespace function_wrapper;
 
-#if defined(__x86_64__)
-// Calls `target` with args[0..3] after loading every register the x64
+// Calls `target` with args[0..3] after loading every register the calling
 // convention keeps across a call with a value of its own; the report holds
-// the result, rsp before and after, and the kept registers after the call.
+// the result, the stack pointer the call must give back and the one it gave
+// back, and the kept registers after the call.
 extern "C" {
-uint64_t kivCallReport[11];
-uint64_t kivSavedRsp;
-void KivCallChecked(const void* target, const uint64_t* args);
+uintptr_t kivCallReport[11];
+uintptr_t kivSavedRsp;
+void KivCallChecked(const void* target, const uintptr_t* args);
 extern const char kivAfterCall[];
 }
 
+#if defined(__x86_64__)
+constexpr int kKeptRegisters = 8;
 asm(R"(
   .text
   .globl KivCallChecked
@@ -81,6 +83,47 @@ kivAfterCall:
   pop %rbx
   ret
 )");
+#else
+// stdcall: the arguments pushed right to left, removed by the callee; ebx,
+// ebp, esi and edi kept.
+constexpr int kKeptRegisters = 4;
+asm(R"(
+  .text
+  .globl _KivCallChecked
+_KivCallChecked:
+  push %ebp
+  push %ebx
+  push %esi
+  push %edi
+  mov 20(%esp), %eax
+  mov 24(%esp), %ecx
+  mov %esp, _kivSavedRsp
+  push 12(%ecx)
+  push 8(%ecx)
+  push 4(%ecx)
+  push (%ecx)
+  mov $0x11111111, %ebx
+  mov $0x22222222, %ebp
+  mov $0x33333333, %esi
+  mov $0x44444444, %edi
+  call *%eax
+  .globl _kivAfterCall
+_kivAfterCall:
+  mov %eax, _kivCallReport
+  mov _kivSavedRsp, %ecx
+  mov %ecx, _kivCallReport+4
+  mov %esp, _kivCallReport+8
+  mov %ebx, _kivCallReport+12
+  mov %ebp, _kivCallReport+16
+  mov %esi, _kivCallReport+20
+  mov %edi, _kivCallReport+24
+  mov _kivSavedRsp, %esp
+  pop %edi
+  pop %esi
+  pop %ebx
+  pop %ebp
+  ret
+)");
 #endif
 
 namespace {
@@ -119,12 +162,20 @@ struct Recorder {
 };
 
 bool StackAligned() {
+#if defined(__x86_64__)
   // The compiler lays out the array for a stack aligned as the convention
-  // promises; a misaligning caller shows through its address.
+  // promises (16 bytes); a misaligning caller shows through its address.
   alignas(16) volatile char probe[16] = {};
   uintptr_t address = reinterpret_cast<uintptr_t>(&probe[0]);
   asm volatile("" : "+r"(address));
   return address % 16 == 0;
+#else
+  // x86 promises 4 bytes, and the build realigns wherever it needs more
+  // (a stub that slips a word in shifts the caller's alignment by 4).
+  uintptr_t sp;
+  asm volatile("movl %%esp, %0" : "=r"(sp));
+  return sp % 4 == 0;
+#endif
 }
 
 uintptr_t CALLBACK Method(Recorder* self, uintptr_t a1, uintptr_t a2, uintptr_t a3, uintptr_t a4) {
@@ -215,24 +266,31 @@ TEST(FunctionWrapper, ServesAsTheSystemsTimerProcedure) {
   EXPECT_LE(ticks.time - started, 6000u);
 }
 
-#if defined(__x86_64__)
-
 TEST(FunctionWrapper, LeavesTheStackAndTheKeptRegistersAsTheCallerHadThem) {
   Recorder recorder;
   recorder.result = 7;
   Stub stub(&recorder, reinterpret_cast<const void*>(&Method));
-  for (uint64_t i = 0; i < 1000; ++i) {
-    const uint64_t args[4] = {i, 0xA1A1A1A1A1A1A1A1, 0xB2B2B2B2B2B2B2B2, 0xC3C3C3C3C3C3C3C3 - i};
+  const auto pattern = [](uint8_t byte) {
+    uintptr_t value = 0;
+    for (size_t i = 0; i < sizeof(value); ++i) value = (value << 8) | byte;
+    return value;
+  };
+  for (uintptr_t i = 0; i < 1000; ++i) {
+    const uintptr_t args[4] = {i, pattern(0xA1), pattern(0xB2), pattern(0xC3) - i};
     KivCallChecked(stub.As<const void*>(), args);
-    ASSERT_EQ(kivCallReport[0], 7 + i + (0xC3C3C3C3C3C3C3C3 - i));
-    ASSERT_EQ(kivCallReport[2], kivCallReport[1]) << "rsp moved by " << kivCallReport[2] - kivCallReport[1];
-    const uint64_t kept[8] = {0x1111111111111111, 0x2222222222222222, 0x3333333333333333, 0x4444444444444444,
-                              0x5555555555555555, 0x6666666666666666, 0x7777777777777777, 0x8888888888888888};
-    for (int r = 0; r < 8; ++r) ASSERT_EQ(kivCallReport[3 + r], kept[r]) << "register " << r << ", call " << i;
-    ASSERT_EQ(recorder.calls.back().a4, 0xC3C3C3C3C3C3C3C3 - i);
+    ASSERT_EQ(kivCallReport[0], 7 + i + (pattern(0xC3) - i));
+    ASSERT_EQ(kivCallReport[2], kivCallReport[1])
+        << "the stack pointer moved by " << kivCallReport[2] - kivCallReport[1];
+    for (int r = 0; r < kKeptRegisters; ++r)
+      ASSERT_EQ(kivCallReport[3 + r], pattern(static_cast<uint8_t>(0x11 * (r + 1))))
+          << "register " << r << ", call " << i;
+    ASSERT_EQ(recorder.calls.back().a2, pattern(0xA1));
+    ASSERT_EQ(recorder.calls.back().a4, pattern(0xC3) - i);
     ASSERT_TRUE(recorder.calls.back().alignedStack);
   }
 }
+
+#if defined(__x86_64__)
 
 // Where a stack walk from inside the method led, frame by frame.
 struct Walk {
@@ -270,7 +328,7 @@ uintptr_t Throwing(Recorder* self, uintptr_t a1, uintptr_t, uintptr_t, uintptr_t
 TEST(FunctionWrapper, StackWalksAndExceptionsPassThroughTheStub) {
   Recorder recorder;
   Stub walking(&recorder, reinterpret_cast<const void*>(&Walking));
-  const uint64_t args[4] = {1, 2, 3, 4};
+  const uintptr_t args[4] = {1, 2, 3, 4};
   KivCallChecked(walking.As<const void*>(), args);
   // Method, stub, then the caller, with its stack as it was at the call.
   ASSERT_EQ(g_walk.rips.size(), 3u);

@@ -76,12 +76,12 @@ class CommitUnderKill : public EditorRun {
   }
 
   // EditPreview with a text of any size: Wine loses a message of a megabyte
-  // or more sent from another process, so the text goes in as the operator
-  // would paste it, a part at a time.
+  // or more sent from another process (under WoW64 already one of 512 KB),
+  // so the text goes in as the operator would paste it, a part at a time.
   void EditPreviewInParts(const std::string& text) const {
     EditPreview("");
     HWND memo = Window("memPrewiwIni");
-    constexpr size_t kPart = 512 * 1024;
+    constexpr size_t kPart = 64 * 1024;
     DWORD_PTR ignored = 0;
     for (size_t at = 0; at < text.size();) {
       size_t end = std::min(text.size(), at + kPart);

@@ -21,6 +21,13 @@ std::string TrimmedView(const std::string& text, size_t begin, size_t end) {
   return text.substr(begin, end - begin);
 }
 
+// The registry as the system and setup see it: a 32-bit test counts the
+// 64-bit view, where the editor writes too.
+REGSAM NativeView() {
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64 ? KEY_WOW64_64KEY : 0;
+}
+
 void CensusOf(HKEY key, const std::string& name, std::set<std::string>& out) {
   out.insert(Upper(name));
   std::vector<char> valueName(16384);
@@ -46,7 +53,7 @@ void CensusOf(HKEY key, const std::string& name, std::set<std::string>& out) {
     HKEY child = nullptr;
     // A link (Wine links the 32-bit view's classes into the 64-bit tree and
     // back) is counted as the key it is, not followed round in circles.
-    if (RegOpenKeyExA(key, sub.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, &child) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(key, sub.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | NativeView(), &child) != ERROR_SUCCESS) {
       // Still counted: a key that cannot be read is there all the same.
       out.insert(Upper(name + "\\" + sub));
       continue;
@@ -89,7 +96,7 @@ std::set<std::string> FolderEntries(const std::string& folder) {
 std::set<std::string> RegistryCensus(HKEY root, const std::string& rootName, const std::string& path) {
   std::set<std::string> out;
   HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | NativeView(), &key) != ERROR_SUCCESS) {
     ADD_FAILURE() << "cannot open " << rootName << "\\" << path;
     return out;
   }

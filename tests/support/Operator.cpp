@@ -61,7 +61,20 @@ void Click(gui::Control& control) {
   ClickAt(control.Handle(), POINT{(r.right - r.left) / 2, (r.bottom - r.top) / 2});
 }
 
+// A key reaches the window that has the focus; when the dialog has lost it
+// (Wine takes the X server's word for the focus, and on a loaded machine a
+// focus event can come late or go astray), the operator brings the dialog
+// back to the front first.
+void RegainFocus() {
+  if (GetFocus()) return;
+  gui::Form* form = gui::Application::Instance().ActiveForm();
+  if (!form) return;
+  SetForegroundWindow(form->Handle());
+  PumpFor(2000, [] { return GetFocus() != nullptr; });
+}
+
 void PressKey(WORD vk, bool ctrl, bool shift) {
+  RegainFocus();
   SetModifiers(ctrl, shift);
   HWND target = GetFocus();
   if (!target) target = GetActiveWindow();

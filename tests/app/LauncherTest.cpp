@@ -142,3 +142,25 @@ TEST_F(Launcher, FindsAProgramNamedWithoutPathOnTheSearchPath) {
 }
 
 }  // namespace
+
+// A command that names the system folder starts the program a native
+// program would start: the one in the real System32, also from the 32-bit
+// build on a 64-bit system, where that name would otherwise mean SysWOW64.
+TEST_F(Launcher, TheSystemFolderInACommandIsTheNativeOne) {
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  char native[MAX_PATH] = {};
+  // The test itself reaches the real System32 through the alias Wine gives
+  // 32-bit programs.
+  ExpandEnvironmentStringsA(wow64 ? "%SystemRoot%\\Sysnative" : "%SystemRoot%\\System32", native, sizeof(native));
+  const std::string placed = std::string(native) + "\\kivchild-native.exe";
+  ASSERT_TRUE(CopyFileA(child.c_str(), placed.c_str(), FALSE)) << placed;
+  EXPECT_TRUE(RunProgram("%SystemRoot%\\System32\\kivchild-native.exe --log=" + log + " native", true));
+  DeleteFileA(placed.c_str());
+  EXPECT_EQ(Lines(), std::vector<std::string>{"native"});
+  if (wow64) {
+    char redirected[MAX_PATH] = {};
+    ASSERT_NE(GetSystemWow64DirectoryA(redirected, sizeof(redirected)), 0u);
+    EXPECT_FALSE(FileExists(std::string(redirected) + "\\kivchild-native.exe")) << "placed in SysWOW64 by mistake";
+  }
+}

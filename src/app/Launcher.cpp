@@ -33,11 +33,14 @@ bool RunProgram(const std::string& commandLine, bool wait) {
   // Started as from a native program: a command naming the system folder, or
   // a system tool found on the search path, is the one of the machine's own
   // architecture.
-  sys::NativeFileSystem native;
-  // 0x30: a console of its own and the normal priority class.
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS,
-                      nullptr, nullptr, &startup, &process))
-    return false;
+  BOOL started;
+  {
+    sys::NativeFileSystem native;
+    // 0x30: a console of its own and the normal priority class.
+    started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS,
+                             nullptr, nullptr, &startup, &process);
+  }
+  if (!started) return false;
   if (wait) WaitForSingleObject(process.hProcess, INFINITE);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);

@@ -28,12 +28,17 @@ struct FileHandle {
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
   }
 };
+
+// The file as a native program names it; only the opening needs that, and
+// the error text of a failure is looked up outside the scope.
+HANDLE OpenNative(const std::string& fileName, DWORD access, DWORD share, DWORD disposition) {
+  sys::NativeFileSystem native;
+  return CreateFileA(fileName.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
 }  // namespace
 
 std::string LoadTextFile(const std::string& fileName) {
-  sys::NativeFileSystem native;
-  FileHandle file{CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  FileHandle file{OpenNative(fileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING)};
   if (file.h == INVALID_HANDLE_VALUE)
     throw std::runtime_error("Cannot open file \"" + fileName + "\". " + SysErrorMessage(GetLastError()));
   LARGE_INTEGER size{};
@@ -76,9 +81,7 @@ std::string LoadTextFile(const std::string& fileName) {
 }
 
 void SaveTextFile(const std::string& fileName, const std::string& text) {
-  sys::NativeFileSystem native;
-  FileHandle file{
-      CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  FileHandle file{OpenNative(fileName, GENERIC_WRITE, 0, CREATE_ALWAYS)};
   if (file.h == INVALID_HANDLE_VALUE)
     throw std::runtime_error("Cannot create file \"" + fileName + "\". " + SysErrorMessage(GetLastError()));
   DWORD written = 0;

@@ -127,7 +127,8 @@ void CALLBACK RunScript(HWND, UINT, UINT_PTR id, DWORD) {
   // front when the X server's focus event arrives, which on a loaded machine
   // can be after the modal loop's first message: keys sent before then reach
   // no window.
-  PumpFor(5000, [s] { return GetForegroundWindow() == s->form->Handle() && GetFocus() != nullptr; });
+  if (GetForegroundWindow() != s->form->Handle()) SetForegroundWindow(s->form->Handle());
+  PumpFor(2000, [s] { return GetForegroundWindow() == s->form->Handle() && GetFocus() != nullptr; });
   try {
     s->script();
   } catch (...) {

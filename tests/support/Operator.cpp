@@ -86,8 +86,20 @@ void PressKey(WORD vk, bool ctrl, bool shift) {
 }
 
 void Type(gui::Control& control, const std::string& text) {
+  RegainFocus();
   if (!control.Focused()) control.SetFocus();
   PumpUntilIdle();
+  // The characters go where the focus is: the box itself, or the edit box
+  // inside a combo box.
+  const auto inControl = [&control] {
+    HWND focus = GetFocus();
+    return focus && (focus == control.Handle() || IsChild(control.Handle(), focus));
+  };
+  if (!inControl()) {
+    RegainFocus();
+    control.SetFocus();
+    PumpFor(2000, inControl);
+  }
   HWND target = GetFocus();
   for (char c : text) PostMessageA(target, WM_CHAR, static_cast<unsigned char>(c), 1);
   PumpUntilIdle();

@@ -18,6 +18,7 @@
 
 #include "app/ProfileEngine.h"
 
+#include "sys/ProcAddress.h"
 #include "sys/Wow64.h"
 #include <windows.h>
 #include <winternl.h>
@@ -111,19 +112,14 @@ struct NativeCalls {
   FreeString freeString = nullptr;
 };
 
-template <typename Function>
-Function Bind(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 const NativeCalls& Native() {
   static const NativeCalls calls = [] {
     NativeCalls c;
     if (HMODULE ntdll = GetModuleHandleA("ntdll.dll")) {
-      c.queryFullAttributes = Bind<NativeCalls::QueryFullAttributes>(ntdll, "NtQueryFullAttributesFile");
-      c.dosPathToNtPath = Bind<NativeCalls::DosPathToNtPath>(ntdll, "RtlDosPathNameToNtPathName_U");
-      c.freeString = Bind<NativeCalls::FreeString>(ntdll, "RtlFreeUnicodeString");
-      c.queryInformationFile = Bind<NativeCalls::QueryInformationFile>(ntdll, "NtQueryInformationFile");
+      c.queryFullAttributes = sys::ProcAddress<NativeCalls::QueryFullAttributes>(ntdll, "NtQueryFullAttributesFile");
+      c.dosPathToNtPath = sys::ProcAddress<NativeCalls::DosPathToNtPath>(ntdll, "RtlDosPathNameToNtPathName_U");
+      c.freeString = sys::ProcAddress<NativeCalls::FreeString>(ntdll, "RtlFreeUnicodeString");
+      c.queryInformationFile = sys::ProcAddress<NativeCalls::QueryInformationFile>(ntdll, "NtQueryInformationFile");
     }
     return c;
   }();

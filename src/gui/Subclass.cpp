@@ -1,5 +1,7 @@
 #include "gui/Subclass.h"
 
+#include "sys/ProcAddress.h"
+
 #include <stdexcept>
 
 namespace gui::subclass {
@@ -20,11 +22,6 @@ struct Functions {
   DefaultFn def = nullptr;
 };
 
-template <typename Function>
-Function ByOrdinal(HMODULE module, WORD ordinal) {
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
-}
-
 // The comctl32 the rest of the program is bound to: the module that holds
 // InitCommonControlsEx, which the activation context chose at load time
 // (version 6 with the manifest honoured, 5.8 otherwise). A name looked up
@@ -39,9 +36,9 @@ const Functions& Bound() {
   static const Functions functions = [] {
     Functions f;
     if (HMODULE module = CommonControlsModule()) {
-      f.set = ByOrdinal<SetFn>(module, kSetWindowSubclass);
-      f.remove = ByOrdinal<RemoveFn>(module, kRemoveWindowSubclass);
-      f.def = ByOrdinal<DefaultFn>(module, kDefSubclassProc);
+      f.set = sys::ProcAddress<SetFn>(module, MAKEINTRESOURCEA(kSetWindowSubclass));
+      f.remove = sys::ProcAddress<RemoveFn>(module, MAKEINTRESOURCEA(kRemoveWindowSubclass));
+      f.def = sys::ProcAddress<DefaultFn>(module, MAKEINTRESOURCEA(kDefSubclassProc));
     }
     return f;
   }();

@@ -13,6 +13,8 @@
 // library: the thread library is searched after ours, and an archive member
 // is only taken for a symbol that is still missing when the archive is read.
 
+#include "sys/ProcAddress.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -39,9 +41,7 @@ ULONGLONG WINAPI TickCount64Fallback() {
 ULONGLONG WINAPI KivGetTickCount64() {
   static const TickCount64 system = [] {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    return kernel
-               ? reinterpret_cast<TickCount64>(reinterpret_cast<void (*)()>(GetProcAddress(kernel, "GetTickCount64")))
-               : nullptr;
+    return kernel ? sys::ProcAddress<TickCount64>(kernel, "GetTickCount64") : nullptr;
   }();
   return system ? system() : TickCount64Fallback();
 }

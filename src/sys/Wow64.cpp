@@ -1,5 +1,7 @@
 #include "sys/Wow64.h"
 
+#include "sys/ProcAddress.h"
+
 namespace sys {
 
 namespace {
@@ -14,22 +16,17 @@ struct Functions {
   RevertFn revert = nullptr;
 };
 
-template <typename Function>
-Function Bind(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 const Functions& Bound() {
   static const Functions functions = [] {
     Functions f;
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     if (!kernel) return f;
     BOOL wow64 = FALSE;
-    const auto isWow64 = Bind<IsWow64ProcessFn>(kernel, "IsWow64Process");
+    const auto isWow64 = ProcAddress<IsWow64ProcessFn>(kernel, "IsWow64Process");
     if (!isWow64 || !isWow64(GetCurrentProcess(), &wow64) || !wow64) return f;
     f.wow64 = true;
-    f.disable = Bind<DisableFn>(kernel, "Wow64DisableWow64FsRedirection");
-    f.revert = Bind<RevertFn>(kernel, "Wow64RevertWow64FsRedirection");
+    f.disable = ProcAddress<DisableFn>(kernel, "Wow64DisableWow64FsRedirection");
+    f.revert = ProcAddress<RevertFn>(kernel, "Wow64RevertWow64FsRedirection");
     if (!f.disable || !f.revert) f.disable = nullptr, f.revert = nullptr;
     return f;
   }();

@@ -94,8 +94,7 @@ TFramePreview::TFramePreview(Control* owner) : TCommonSettingsFrame(owner, "Fram
                             .align = Align::Client,
                             .visible = false,
                             .tabOrder = 0,
-                            .scrollBars = ScrollBars::Vertical,
-                            .wordWrap = false});
+                            .scrollBars = ScrollBars::Vertical});
   viewPreview = Add<TextView>({.name = "viewPreview", .align = Align::Client, .color = clBtnFace, .tabOrder = 0});
   Panel1 = Add<Panel>({.name = "Panel1", .height = 22, .align = Align::Bottom, .bevel = Bevel::None});
   chkAllowEdit = Panel1->Add<CheckBox>({.name = "chkAllowEdit",

@@ -98,6 +98,9 @@ class Control {
   [[nodiscard]] virtual bool CanFocus() const noexcept;
   // Whether Tab stops here.
   [[nodiscard]] virtual bool IsTabTarget() const noexcept { return tabStop_ && CanFocus(); }
+  // Whether Enter belongs to this control (a text of several lines) rather
+  // than pressing the form's default button.
+  [[nodiscard]] virtual bool WantsReturn() const noexcept { return false; }
   [[nodiscard]] bool Focused() const noexcept;
   // Moves the focus here as the operator's Tab would (OnEnter fires).
   void SetFocus();

@@ -87,6 +87,7 @@ class Memo : public Edit {
   Memo(Control* parent, const Design& design);
   // Fails with "Text exceeds memo capacity" when the box cannot take the text.
   void SetCaption(const std::string& text) override;
+  [[nodiscard]] bool WantsReturn() const noexcept override { return true; }
 };
 
 class CheckBox : public Control {

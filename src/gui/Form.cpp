@@ -208,7 +208,7 @@ bool Form::HandleDialogKey(const MSG& msg) {
       }
       break;
     case VK_RETURN:
-      if (dynamic_cast<Memo*>(focus) || (combo && combo->DroppedDown())) return false;
+      if ((focus && focus->WantsReturn()) || (combo && combo->DroppedDown())) return false;
       if (dynamic_cast<Button*>(focus))
         action = kPressFocused;
       else if (DefaultButton())

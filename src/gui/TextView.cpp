@@ -15,11 +15,12 @@ constexpr int kMargin = 2;
 TextView::TextView(Control* parent, const Design& design)
     : Control(parent, design,
               {.className = nullptr,
-               .style = WS_VSCROLL | WS_HSCROLL,
+               .style = static_cast<DWORD>(WS_VSCROLL | (design.wordWrap.value_or(true) ? 0 : WS_HSCROLL)),
                .exStyle = WS_EX_CLIENTEDGE,
                .defaultWidth = 185,
                .defaultHeight = 89,
-               .tabStop = true}) {
+               .tabStop = true}),
+      wrap_(design.wordWrap.value_or(true)) {
   SetText(design.caption);
 }
 
@@ -51,13 +52,15 @@ void TextView::SetText(std::string text) {
   top_ = 0;
   x_ = 0;
   allSelected_ = false;
+  wrapWidth_ = -1;
   Measure();
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-std::string_view TextView::Line(size_t index) const {
-  const size_t begin = lines_[index];
-  size_t end = index + 1 < lines_.size() ? lines_[index + 1] : text_.size();
+std::string_view TextView::ShownLine(size_t index) const {
+  const std::vector<uint32_t>& rows = Rows();
+  const size_t begin = rows[index];
+  size_t end = index + 1 < rows.size() ? rows[index + 1] : text_.size();
   while (end > begin && (text_[end - 1] == '\n' || text_[end - 1] == '\r')) --end;
   return std::string_view(text_).substr(begin, end - begin);
 }
@@ -68,19 +71,77 @@ void TextView::Measure() {
   TEXTMETRICA tm{};
   GetTextMetricsA(dc, &tm);
   lineHeight_ = std::max<int>(1, tm.tmHeight);
-  // The line with the most characters stands for the widest; with a
-  // proportional font another may be a little wider, which the margin covers.
-  const std::string_view longest = lines_.empty() ? std::string_view() : Line(longest_);
-  // A line is painted up to 32767 characters; the measure's width has 16
-  // bits, so a line too long for it is estimated by the average character.
-  const size_t shown = std::min<size_t>(longest.size(), 32767);
-  const long long width = shown > 2000
-                              ? static_cast<long long>(shown) * tm.tmAveCharWidth
-                              : LOWORD(GetTabbedTextExtentA(dc, longest.data(), static_cast<int>(shown), 0, nullptr));
-  widest_ = static_cast<int>(kMargin + width + tm.tmAveCharWidth * 4);
+  if (wrap_) {
+    widest_ = 0;
+    Wrap(dc, tm.tmAveCharWidth, tm.tmMaxCharWidth);
+  } else {
+    // The line with the most characters stands for the widest; with a
+    // proportional font another may be a little wider, which the margin covers.
+    const std::string_view longest = lines_.empty() ? std::string_view() : ShownLine(longest_);
+    // A line is painted up to 32767 characters; the measure's width has 16
+    // bits, so a line too long for it is estimated by the average character.
+    const size_t shown = std::min<size_t>(longest.size(), 32767);
+    const long long width = shown > 2000
+                                ? static_cast<long long>(shown) * tm.tmAveCharWidth
+                                : LOWORD(GetTabbedTextExtentA(dc, longest.data(), static_cast<int>(shown), 0, nullptr));
+    widest_ = static_cast<int>(kMargin + width + tm.tmAveCharWidth * 4);
+  }
   SelectObject(dc, old);
   ReleaseDC(hwnd_, dc);
   UpdateScrollBars();
+}
+
+void TextView::Wrap(HDC dc, int aveCharWidth, int maxCharWidth) {
+  RECT r;
+  GetClientRect(hwnd_, &r);
+  const int width = std::max<int>(0, r.right - r.left - 2 * kMargin);
+  // Before the first layout the view has no width yet: the rows wait for it
+  // rather than be made a character wide.
+  if (width < 4 * std::max(aveCharWidth, 1)) {
+    if (rows_ != lines_) rows_ = lines_;
+    wrapWidth_ = -1;
+    return;
+  }
+  if (width == wrapWidth_) return;
+  const uint32_t topOffset = top_ < rows_.size() ? rows_[top_] : 0;
+  wrapWidth_ = width;
+  rows_.clear();
+  rows_.reserve(lines_.size());
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    size_t pos = lines_[i];
+    size_t end = i + 1 < lines_.size() ? lines_[i + 1] : text_.size();
+    while (end > pos && (text_[end - 1] == '\n' || text_[end - 1] == '\r')) --end;
+    // Most lines fit even in the widest characters: only the others are
+    // measured, so a text of megabytes wraps at once.
+    if (static_cast<long long>(end - pos) * maxCharWidth <= width) {
+      rows_.push_back(static_cast<uint32_t>(pos));
+      continue;
+    }
+    do {
+      rows_.push_back(static_cast<uint32_t>(pos));
+      // Every character is a pixel wide at least, so no more than the width
+      // in characters can fit. Tabs are measured as the font's glyph, a
+      // little narrower than painted; answer files hardly hold any.
+      const int asked = static_cast<int>(std::min<size_t>(end - pos, static_cast<size_t>(width) + 1));
+      int fit = 0;
+      SIZE size{};
+      if (!GetTextExtentExPointA(dc, text_.data() + pos, asked, width, &fit, nullptr, &size) || fit < 1) fit = 1;
+      size_t rowEnd = pos + static_cast<size_t>(fit);
+      if (rowEnd < end) {
+        // Broken after the last blank that fits, as an edit box breaks; a
+        // word longer than the row is cut.
+        for (size_t k = rowEnd; k > pos + 1; --k) {
+          if (text_[k - 1] == ' ' || text_[k - 1] == '\t') {
+            rowEnd = k;
+            break;
+          }
+        }
+      }
+      pos = rowEnd;
+    } while (pos < end);
+  }
+  if (rows_.empty()) rows_.push_back(0);
+  top_ = static_cast<size_t>(std::upper_bound(rows_.begin(), rows_.end(), topOffset) - rows_.begin()) - 1;
 }
 
 void TextView::FontChanged() {
@@ -99,11 +160,13 @@ void TextView::UpdateScrollBars() {
   SCROLLINFO vertical{sizeof(SCROLLINFO),
                       SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL,
                       0,
-                      static_cast<int>(std::max<size_t>(lines_.size(), 1) - 1),
+                      static_cast<int>(std::max<size_t>(Rows().size(), 1) - 1),
                       static_cast<UINT>(PageLines()),
                       static_cast<int>(top_),
                       0};
   SetScrollInfo(hwnd_, SB_VERT, &vertical, TRUE);
+  // Setting a range would give a wrapping view the bar it must not have.
+  if (wrap_) return;
   SCROLLINFO horizontal{sizeof(SCROLLINFO),
                         SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL,
                         0,
@@ -117,7 +180,7 @@ void TextView::UpdateScrollBars() {
 void TextView::ScrollTo(long long line, long long x) {
   RECT r;
   GetClientRect(hwnd_, &r);
-  const long long lastTop = std::max<long long>(static_cast<long long>(lines_.size()) - PageLines(), 0);
+  const long long lastTop = std::max<long long>(static_cast<long long>(Rows().size()) - PageLines(), 0);
   const long long lastX = std::max<long long>(widest_ - (r.right - r.left), 0);
   const size_t top = static_cast<size_t>(std::clamp<long long>(line, 0, lastTop));
   const int left = static_cast<int>(std::clamp<long long>(x, 0, lastX));
@@ -144,8 +207,8 @@ void TextView::Paint() {
   const int last = ps.rcPaint.bottom / lineHeight_;
   for (int row = first; row <= last; ++row) {
     const size_t index = top_ + static_cast<size_t>(row);
-    if (index >= lines_.size()) break;
-    const std::string_view line = Line(index);
+    if (index >= Rows().size()) break;
+    const std::string_view line = ShownLine(index);
     if (selected) {
       RECT band{ps.rcPaint.left, row * lineHeight_, ps.rcPaint.right, (row + 1) * lineHeight_};
       FillRect(dc, &band, GetSysColorBrush(COLOR_HIGHLIGHT));
@@ -182,7 +245,7 @@ bool TextView::KeyDown(WPARAM key) {
     case VK_PRIOR: ScrollTo(top - page, x_); return true;
     case VK_NEXT: ScrollTo(top + page, x_); return true;
     case VK_HOME: ScrollTo(ctrl ? 0 : top, 0); return true;
-    case VK_END: ScrollTo(ctrl ? static_cast<long long>(lines_.size()) : top, ctrl ? x_ : widest_); return true;
+    case VK_END: ScrollTo(ctrl ? static_cast<long long>(Rows().size()) : top, ctrl ? x_ : widest_); return true;
     case VK_LEFT: ScrollTo(top, x_ - lineHeight_); return true;
     case VK_RIGHT: ScrollTo(top, x_ + lineHeight_); return true;
     case 'A':
@@ -203,6 +266,8 @@ LRESULT TextView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT: Paint(); return 0;
     case WM_SIZE:
+      // A wrapping view makes its rows again for the new width.
+      if (wrap_ && LOWORD(lParam) > 0) Measure();
       UpdateScrollBars();
       ScrollTo(static_cast<long long>(top_), x_);
       break;

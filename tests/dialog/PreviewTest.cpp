@@ -55,6 +55,9 @@ TEST_F(PreviewTest, ShowsTheWorkingCopyWithCrLfAndReadOnlyUntilEditingIsAllowed)
   EXPECT_EQ(page->viewPreview->Color(), clBtnFace);
   EXPECT_EQ(page->chkAllowEdit->Caption(), "Редактировать");
   EXPECT_FALSE(page->chkAllowEdit->Checked());
+  // Both boxes wrap long lines the same way, with no sideways scrolling.
+  EXPECT_TRUE(page->viewPreview->WordWrap());
+  EXPECT_EQ(GetWindowLongA(page->memPrewiwIni->Handle(), GWL_STYLE) & (ES_AUTOHSCROLL | WS_HSCROLL), 0);
   RunModal(dlg, [&] {
     Click(*page->chkAllowEdit);
     EXPECT_TRUE(page->memPrewiwIni->Visible());

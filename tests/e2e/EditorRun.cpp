@@ -124,9 +124,27 @@ void EditorRun::PressEscape() const {
   // Any window of the dialog will do: the dialog's own loop takes Esc.
   HWND memo = ShownPreview() ? ShownPreview() : Window("memPrewiwIni");
   ASSERT_TRUE(memo);
-  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC)) << 16;
-  PostMessageA(memo, WM_KEYDOWN, VK_ESCAPE, 1 | scan);
-  PostMessageA(memo, WM_KEYUP, VK_ESCAPE, 1 | scan | (3LL << 30));
+  PressKeyIn(memo, VK_ESCAPE);
+}
+
+void EditorRun::PressKeyIn(HWND window, WORD vk) const {
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)) << 16;
+  PostMessageA(window, WM_KEYDOWN, vk, 1 | scan);
+  PostMessageA(window, WM_KEYUP, vk, 1 | scan | (3LL << 30));
+}
+
+bool EditorRun::ClickInto(HWND window, int timeoutMs) const {
+  PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+  PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus == window) return true;
+    if (Clock::now() >= deadline) return false;
+    Sleep(20);
+  }
 }
 
 void EditorRun::CloseWindow() const {

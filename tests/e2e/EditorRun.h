@@ -38,6 +38,11 @@ class EditorRun : public testing::Test {
   [[nodiscard]] HWND Window(const std::string& name) const;
   void ClickButton(const std::string& name) const;
   void PressEscape() const;
+  // Clicks into a window of the editor and waits until it has the focus.
+  [[nodiscard]] bool ClickInto(HWND window, int timeoutMs = 10000) const;
+  // A key pressed and released in a window of the editor, as the keyboard
+  // delivers it to the window with the focus.
+  void PressKeyIn(HWND window, WORD vk) const;
   void CloseWindow() const;
   // Clicks the tab of the last page, the preview, and waits until it shows.
   void ShowPreview(int timeoutMs = 10000) const;

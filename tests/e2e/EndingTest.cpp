@@ -72,4 +72,28 @@ TEST_F(EditorSave, LeavesAnUneditedFileByteForByteAsItWas) {
   EXPECT_FALSE(FileExists(answerFile + ".new"));
 }
 
+TEST_F(EditorSave, EnterInThePreviewStaysInTheTextAndSavesNothing) {
+  const std::string original = ExampleAnswerFile();
+  WriteWholeFile(answerFile, original);
+  Start("-f:winnt.sif");
+  ASSERT_TRUE(WaitForDialog());
+  ShowPreview();
+  HWND view = ShownPreview();
+  ASSERT_TRUE(ClickInto(view)) << "the read-only view took no focus";
+  PressKeyIn(view, VK_RETURN);
+  // Ticking "Редактировать" is handled after the Enter: once the edit box
+  // shows, the Enter has been dealt with.
+  ClickButton("chkAllowEdit");
+  HWND memo = Window("memPrewiwIni");
+  for (int i = 0; i < 500 && !IsWindowVisible(memo); ++i) Sleep(20);
+  ASSERT_TRUE(IsWindowVisible(memo)) << "the dialog ended or hangs";
+  ASSERT_TRUE(ClickInto(memo));
+  PressKeyIn(memo, VK_RETURN);
+  for (int i = 0; i < 500 && PreviewTextLength() == original.size(); ++i) Sleep(20);
+  EXPECT_EQ(PreviewTextLength(), original.size() + 2) << "Enter in the edit box makes a new line";
+  ClickButton("btnCancel");
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_EQ(ReadWholeFile(answerFile), original);
+}
+
 }  // namespace

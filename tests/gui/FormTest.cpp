@@ -4,6 +4,7 @@
 #include "support/Operator.h"
 
 #include "gui/Application.h"
+#include "gui/TextView.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -29,6 +30,7 @@ struct Dialog {
   TabSheet* third = pc->AddSheet("tsThird", "Третья");
   Edit* edit = first->Add<Edit>({.name = "edFirst", .left = 8, .top = 8});
   Memo* memo = second->Add<Memo>({.name = "memSecond", .left = 8, .top = 8});
+  TextView* view = third->Add<TextView>({.name = "viewThird", .left = 8, .top = 8, .caption = "a\r\nb"});
 };
 
 TEST(FormModal, EnterPressesTheDefaultButtonWithItsResultSetBeforeTheHandler) {
@@ -82,7 +84,7 @@ TEST(FormModal, CloseBoxGivesCancel) {
   EXPECT_FALSE(saved);
 }
 
-TEST(FormModal, EnterInAMemoMakesANewLine) {
+TEST(FormModal, EnterInATextOfSeveralLinesStaysThereAndPressesNoButton) {
   Dialog d;
   d.pc->SetActivePage(d.second);
   int result = RunModal(d.form, [&] {
@@ -91,7 +93,13 @@ TEST(FormModal, EnterInAMemoMakesANewLine) {
     Type(*d.memo, "a");
     PressKey(VK_RETURN);
     EXPECT_EQ(d.form.GetModalResult(), mrNone);
-    EXPECT_NE(d.memo->Text().find("\r\n"), std::string::npos);
+    EXPECT_NE(d.memo->Text().find("\r\n"), std::string::npos) << "a new line in an edit box";
+    ClickTab(*d.pc, *d.third);
+    Click(*d.view);
+    ASSERT_TRUE(d.view->Focused());
+    PressKey(VK_RETURN);
+    EXPECT_EQ(d.form.GetModalResult(), mrNone) << "nothing at all in a read-only view";
+    EXPECT_EQ(d.view->Text(), "a\r\nb");
     PressKey(VK_ESCAPE);
   });
   EXPECT_EQ(result, mrCancel);

@@ -111,7 +111,11 @@ TEST_F(TextViewTest, KeysAndWheelScrollWithinTheText) {
   EXPECT_EQ(view->TopLine(), 0u);
 }
 
-TEST_F(TextViewTest, ALongLineScrollsSidewaysAndAShortTextNotAtAll) {
+TEST_F(TextViewTest, WithoutWrappingALongLineScrollsSidewaysAndAShortTextNotAtAll) {
+  form->DestroyChild(view);
+  view = form->Add<TextView>({.name = "view", .align = Align::Client, .wordWrap = false});
+  PumpUntilIdle();
+  EXPECT_TRUE(GetWindowLongA(view->Handle(), GWL_STYLE) & WS_HSCROLL);
   view->SetText(std::string(2000, 'W') + "\r\nshort");
   Key(VK_END);
   EXPECT_GT(view->ScrolledX(), 0);
@@ -123,6 +127,42 @@ TEST_F(TextViewTest, ALongLineScrollsSidewaysAndAShortTextNotAtAll) {
   Key(VK_END);
   EXPECT_EQ(view->TopLine(), 0u);
   EXPECT_EQ(view->ScrolledX(), 0);
+}
+
+TEST_F(TextViewTest, LongLinesWrapAfterABlankToTheWidthWithoutASidewaysBar) {
+  EXPECT_FALSE(GetWindowLongA(view->Handle(), GWL_STYLE) & WS_HSCROLL);
+  std::string words;
+  for (int i = 0; i < 120; ++i) words += "слово" + std::to_string(i) + " ";
+  const std::string unbroken(3000, 'W');
+  view->SetText("[UserData]\r\n" + words + "\r\n" + unbroken + "\r\nend");
+  RECT client;
+  GetClientRect(view->Handle(), &client);
+  const size_t rows = view->LineCount();
+  ASSERT_GT(rows, 8u);
+  std::string joined;
+  HDC dc = GetDC(view->Handle());
+  HGDIOBJ old = SelectObject(dc, view->FontHandleOf());
+  for (size_t i = 0; i < rows; ++i) {
+    const std::string_view row = view->ShownLine(i);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, row.data(), static_cast<int>(row.size()), &size);
+    EXPECT_LE(size.cx, client.right) << "row " << i << " is wider than the view";
+    // A row of the words ends after a blank: no word is split.
+    if (row.find("слово") != std::string_view::npos && row.find("слово119") == std::string_view::npos) {
+      EXPECT_EQ(row.back(), ' ') << row;
+    }
+    joined.append(row);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(view->Handle(), dc);
+  EXPECT_EQ(joined, "[UserData]" + words + unbroken + "end") << "every character is shown once";
+  Key(VK_END);
+  EXPECT_EQ(view->ScrolledX(), 0);
+  form->SetWidth(form->Width() * 2);
+  PumpUntilIdle();
+  EXPECT_LT(view->LineCount(), rows) << "a wider view needs fewer rows";
+  view->SetText("a\r\nb");
+  EXPECT_EQ(view->LineCount(), 2u);
 }
 
 TEST_F(TextViewTest, ShrinkingKeepsTheLastLinesInSightAndGrowingShowsMore) {

@@ -251,6 +251,9 @@ void TUDBFrame::cbCompNameChange() {
   if (SelectUDBComputer(*UDBIni, id, [this](const std::vector<std::string>& lines) { ShowDescription(lines); })) {
     rebuiltFor_ = UDBIni->FileName() + "\n" + id;
     rebuiltSinceShown_ = true;
+    // The working copy was made again from the answer file: no computer's
+    // values are merged into it any more.
+    uniqueMerged_.clear();
   }
 }
 
@@ -266,8 +269,9 @@ void TUDBFrame::SelectComputerWhileLoading() {
 }
 
 void TUDBFrame::ShowDescription(const std::vector<std::string>& lines) {
+  // One line of the box for each description value, an empty one included.
   std::string text;
-  for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+  for (size_t i = 0; i < lines.size(); ++i) text += (i == 0 ? "" : "\r\n") + lines[i];
   memDescription->SetText(text);
 }
 
@@ -288,16 +292,22 @@ void TUDBFrame::SaveSettings() {
     return;
   }
   const bool selected = cbCompName->ItemIndex() >= 0;
+  // The computer is merged once, when the page is first left, and again only
+  // for another pick: merged at every departure, its values would overwrite
+  // what the operator typed on the other pages since, and so would the Save.
+  const std::string pick = SelectedUDBFileName() + "\n" + cbCompName->Text();
+  const bool mergeDue = selected && pick != uniqueMerged_;
   // The file is retired only by the Save that ends the dialog. Leaving the
   // page merges as well, but a Cancel after it must find the file where
   // setup put it, and a computer picked later is still read from it.
   Form* form = OwnerForm();
   if (!form || form->GetModalResult() == mrOk) {
-    RetireUniqueUDB(selected, SelectedUDBFileName(), cbCompName->Text());
-  } else if (selected) {
+    RetireUniqueUDB(selected, mergeDue, SelectedUDBFileName(), cbCompName->Text());
+  } else if (mergeDue) {
     DeleteKey("Data", "uniqueness");
     ApplyUDBComputer(SelectedUDBFileName(), cbCompName->Text());
   }
+  if (mergeDue) uniqueMerged_ = pick;
 }
 
 void TUDBFrame::SaveSelectedComputer() {

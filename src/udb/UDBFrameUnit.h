@@ -70,5 +70,8 @@ class TUDBFrame : public TCommonSettingsFrame {
   // then holds another computer's values.
   std::string rebuiltFor_;
   bool rebuiltSinceShown_ = false;
+  // Unique mode: the file and computer whose values were last merged into
+  // the working copy; empty while none is.
+  std::string uniqueMerged_;
   std::vector<std::string> loadErrors_;
 };

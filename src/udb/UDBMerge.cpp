@@ -102,9 +102,9 @@ void ApplyUDBComputer(const std::string& udbFileName, const std::string& id) {
   });
 }
 
-void RetireUniqueUDB(bool computerSelected, const std::string& udbFileName, const std::string& id) {
+void RetireUniqueUDB(bool computerSelected, bool merge, const std::string& udbFileName, const std::string& id) {
   if (!computerSelected) return;
   (void)profile::DeleteKey(WorkFileName, "Data", "uniqueness");
-  ApplyUDBComputer(udbFileName, id);
+  if (merge) ApplyUDBComputer(udbFileName, id);
   MoveFileA(udbFileName.c_str(), (udbFileName + ".KIV").c_str());
 }

@@ -45,8 +45,8 @@ void MergeUDBComputer(const TIniFile& udb, const std::string& targetFile, const 
 // the working copy; write failures pass unnoticed.
 void ApplyUDBComputer(const std::string& udbFileName, const std::string& id);
 
-// For a selected computer: the working copy loses [Data] "uniqueness" and
-// takes the computer's values, and the UDB file is renamed to its name with
+// For a selected computer: the working copy loses [Data] "uniqueness" and,
+// with `merge`, takes the computer's values, and the UDB file is renamed to its name with
 // ".KIV" appended, so that setup's unique mode does not find it again. A
 // rename that fails (the name is taken) leaves the file as it is.
-void RetireUniqueUDB(bool computerSelected, const std::string& udbFileName, const std::string& id);
+void RetireUniqueUDB(bool computerSelected, bool merge, const std::string& udbFileName, const std::string& id);

@@ -215,6 +215,14 @@ void EditorRun::ClickTab(const std::string& pageControl, int index, int timeoutM
   ASSERT_EQ(current, index) << pageControl << ", clicked at x " << r.left << ".." << r.right;
 }
 
+std::string EditorRun::Text(const std::string& name) const {
+  HWND box = Window(name);
+  if (!box) return "<no window " + name + ">";
+  char text[1024] = {};
+  SendWithin(box, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
 void EditorRun::SetText(const std::string& name, const std::string& text) const {
   HWND box = Window(name);
   ASSERT_TRUE(box) << name;

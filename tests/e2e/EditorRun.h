@@ -50,6 +50,8 @@ class EditorRun : public testing::Test {
   // operator does, and returns once the click has been handled.
   void ClickTab(const std::string& pageControl, int index, int timeoutMs = 10000) const;
   [[nodiscard]] int TabCount(const std::string& pageControl) const;
+  // The text of a box of the editor, as it answers WM_GETTEXT.
+  [[nodiscard]] std::string Text(const std::string& name) const;
   // Replaces the text of a box of the editor.
   void SetText(const std::string& name, const std::string& text) const;
   // Edits the shown preview as the operator would: ticks chkAllowEdit,

@@ -183,21 +183,24 @@ TEST_F(UDBMergeTest, RetirementRenamesTheFileOrLeavesItWhenTheNameIsTaken) {
   const std::string text = "[UniqueIds]\r\nPC01 = UserData\r\n[PC01:UserData]\r\nComputerName = PC01\r\n";
   WriteWholeFile(unique, text);
 
-  RetireUniqueUDB(false, unique, "PC01");
+  RetireUniqueUDB(false, true, unique, "PC01");
   EXPECT_TRUE(FileExists(unique));
   EXPECT_EQ(Work("Data", "uniqueness"), "PC01*") << "no computer selected: nothing happens";
 
   WriteWholeFile(unique + ".KIV", "retired by an earlier run");
-  RetireUniqueUDB(true, unique, "PC01");
+  RetireUniqueUDB(true, true, unique, "PC01");
   EXPECT_EQ(ReadWholeFile(unique), text);
   EXPECT_EQ(ReadWholeFile(unique + ".KIV"), "retired by an earlier run");
   EXPECT_EQ(Work("Data", "uniqueness"), "<absent>");
   EXPECT_EQ(Work("UserData", "ComputerName"), "PC01");
 
+  // A computer merged before keeps what was typed over its values since.
+  ASSERT_TRUE(profile::WriteString(WorkFileName, "UserData", "ComputerName", "TYPED"));
   DeleteFileA((unique + ".KIV").c_str());
-  RetireUniqueUDB(true, unique, "PC01");
+  RetireUniqueUDB(true, false, unique, "PC01");
   EXPECT_FALSE(FileExists(unique));
   EXPECT_EQ(ReadWholeFile(unique + ".KIV"), text);
+  EXPECT_EQ(Work("UserData", "ComputerName"), "TYPED");
 }
 
 TEST_F(UDBMergeTest, AWriteThatFailsNamesTheWorkingCopyAndLeavesTheAnswerFile) {

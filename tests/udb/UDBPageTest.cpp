@@ -381,6 +381,33 @@ TEST_F(UniqueModeTest, BothFilesAreListedAndTheSelectedOneIsRetiredBySaveOnly) {
   EXPECT_EQ(Work("Data", "uniqueness"), "<absent>");
 }
 
+TEST_F(UniqueModeTest, TheComputerIsMergedOnceAndAgainOnlyForAnotherPick) {
+  Answer("uniqueness = PC01\r\n");
+  auto dlg = Open();
+  ASSERT_TRUE(page);
+  RunModal(*dlg, [&] {
+    LeaveAndComeBack(*dlg);
+    EXPECT_EQ(Work("UserData", "ComputerName"), "PC01");
+    // What the operator types on another page stays through later visits.
+    WriteProfileValue("UserData", "ComputerName", "MYPC");
+    LeaveAndComeBack(*dlg);
+    EXPECT_EQ(Work("UserData", "ComputerName"), "MYPC");
+    // Another pick is merged, and so is the first one picked back after a
+    // pick that made the working copy again.
+    PickItem(*page->cbCompName, 1);
+    LeaveAndComeBack(*dlg);
+    EXPECT_EQ(Work("UserData", "ComputerName"), "PC02");
+    PickItem(*page->cbCompName, 0);
+    LeaveAndComeBack(*dlg);
+    EXPECT_EQ(Work("UserData", "ComputerName"), "PC01");
+    WriteProfileValue("UserData", "ComputerName", "MYPC");
+    Click(*dlg->btnSave);
+  });
+  EXPECT_EQ(Work("UserData", "ComputerName"), "MYPC") << "Save merges nothing over a later edit";
+  EXPECT_EQ(Work("Data", "uniqueness"), "<absent>");
+  EXPECT_TRUE(FileExists(unique + ".KIV"));
+}
+
 TEST_F(UniqueModeTest, CancelAfterLeavingThePageLeavesTheFileForTheNextRun) {
   Answer("uniqueness = PC01\r\n");
   auto dlg = Open();

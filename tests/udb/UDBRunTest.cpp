@@ -36,6 +36,11 @@ class UDBRunTest : public EditorRun {
              "\"\r\n\r\n[UserData]\r\nComputerName = ACC-PC01\r\nProductID = \"XXXXX-XXXXX\"\r\n";
     WriteWholeFile(answerFile, answer);
   }
+  // The same configuration without a countdown, for runs the test ends.
+  void WithoutCountdown() {
+    const std::string config = ReadWholeFile(folder / "KivEdt.ini");
+    WriteWholeFile(folder / "KivEdt.ini", "[KivEditor]\r\nTimeOut=0" + config.substr(config.find("\r\n[UDB]")));
+  }
   std::string Value(const std::string& section, const std::string& key) {
     return profile::ReadString(answerFile, section, key, "<absent>", 260);
   }
@@ -65,6 +70,41 @@ TEST_F(UDBRunTest, CancelLeavesTheAnswerFileAndRunsNothing) {
   EXPECT_EQ(ReadWholeFile(answerFile), answer);
   EXPECT_FALSE(FileExists(log));
   EXPECT_FALSE(FileExists(answerFile + ".new"));
+}
+
+TEST_F(UDBRunTest, AnEmptyDescriptionValueIsAnEmptyLineOfTheDescription) {
+  WithoutCountdown();
+  WriteWholeFile(folder / "UDB" + "\\Site.UDB",
+                 "[UniqueIds]\r\nACC-PC02 = KIVEDITOR\r\n"
+                 "[ACC-PC02:KIVEDITOR]\r\nDescription1=\r\nDescription2=Кабинет 5\r\nDescription3=\r\n");
+  Start("-f:" + answerFile);
+  ASSERT_TRUE(WaitForDialog());
+  EXPECT_EQ(Text("memDescription"), "\r\nКабинет 5\r\n");
+  ClickButton("btnCancel");
+  EXPECT_EQ(Finish(), 0);
+}
+
+TEST_F(UDBRunTest, UniqueModeMergesTheRecordedComputerOnceAndKeepsWhatIsTypedAfter) {
+  // Setup left a uniqueness file in the source folder and recorded PC03.
+  WriteWholeFile(folder / "I386" + "\\$UNIQUE$.UDB",
+                 "[UniqueIds]\r\nPC03 = UserData\r\n[PC03:UserData]\r\nComputerName = PC-03\r\n");
+  WithoutCountdown();
+  answer.replace(answer.find("\r\n\r\n"), 2, "\r\nuniqueness = PC03*\r\n");
+  WriteWholeFile(answerFile, answer);
+  Start("-f:" + answerFile);
+  ASSERT_TRUE(WaitForDialog());
+  ClickTab("PC", 1);
+  ASSERT_TRUE(IsWindowVisible(Window("edComputerName"))) << "the user data page follows the UDB page";
+  EXPECT_EQ(Text("edComputerName"), "PC-03");
+  SetText("edComputerName", "MYPC");
+  ClickTab("PC", 0);
+  ClickTab("PC", 1);
+  EXPECT_EQ(Text("edComputerName"), "MYPC") << "a second departure merged the computer again";
+  ClickButton("btnSave");
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_EQ(Value("UserData", "ComputerName"), "MYPC") << ReadWholeFile(answerFile);
+  EXPECT_EQ(Value("Data", "uniqueness"), "<absent>");
+  EXPECT_TRUE(FileExists(folder / "I386" + "\\$UNIQUE$.UDB.KIV"));
 }
 
 }  // namespace

@@ -175,6 +175,7 @@ void TNetWorkFrame::LoadMembership() {
   edMachineObjectOU->SetText(value);
   ReadValue(kGuiUnattended, "AdminPassword", "", "", value);
   edLocalAdminPassword->SetText(value);
+  shownAdminPassword_ = value;
 }
 
 void TNetWorkFrame::SaveMembership() {
@@ -188,7 +189,17 @@ void TNetWorkFrame::SaveMembership() {
     DeleteKey(kIdentification, "JoinDomain");
     WriteValue(kIdentification, "JoinWorkgroup", edGroupDomainName->Text());
   }
-  WriteOrDelete(kGuiUnattended, "AdminPassword", edLocalAdminPassword->Text());
+  // An untouched box leaves the password as it is stored, a hash included.
+  // A typed one is plain text, so a "Yes" in EncryptedAdminPassword must go,
+  // or setup would take the typed text for a hash and set a password nobody
+  // knows.
+  const std::string password = edLocalAdminPassword->Text();
+  if (password == shownAdminPassword_) return;
+  WriteOrDelete(kGuiUnattended, "AdminPassword", password);
+  std::string encrypted;
+  ReadValue(kGuiUnattended, "EncryptedAdminPassword", "", "", encrypted);
+  if (YesNoToBool(encrypted)) WriteValue(kGuiUnattended, "EncryptedAdminPassword", "No");
+  shownAdminPassword_ = password;
 }
 
 void TNetWorkFrame::LoadSettings() {

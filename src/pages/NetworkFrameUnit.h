@@ -145,4 +145,7 @@ class TNetWorkFrame : public TCommonSettingsFrame {
   void SaveGlobalTcpip();
   void SaveShownAdapterEntry();
   void ApplyDhcpRule();
+
+  // The local administrator's password as the page last showed it.
+  std::string shownAdminPassword_;
 };

@@ -194,5 +194,29 @@ TEST_F(PagesRun, AnEditOnEachOfTheOtherNetworkTabsReachesItsLine) {
   EXPECT_EQ(ReadWholeFile(answerFile), expected);
 }
 
+using AdminPasswordRun = EditorRun;
+
+TEST_F(AdminPasswordRun, ATypedPasswordIsStoredAsPlainTextAndAnUntouchedHashStays) {
+  const std::string hashed =
+      Replace(kAnswerFile, "AdminPassword = \"*\"",
+              "AdminPassword = 8e2f3c1a9b7d6e5f4a3b2c1d0e9f8a7b\r\nEncryptedAdminPassword = Yes");
+  for (const char* typed : {"", "Пароль1"}) {
+    WriteWholeFile(answerFile, hashed);
+    Start("-f:winnt.sif");
+    ASSERT_TRUE(WaitForDialog());
+    ClickTab("PC", 1);
+    if (*typed) SetText("edLocalAdminPassword", typed);
+    ClickTab("PC", 0);
+    ClickButton("btnSave");
+    ASSERT_EQ(Finish(), 0);
+    if (*typed)
+      EXPECT_EQ(ReadWholeFile(answerFile),
+                Replace(kAnswerFile, "AdminPassword = \"*\"",
+                        "AdminPassword = Пароль1\r\nEncryptedAdminPassword = No"));
+    else
+      EXPECT_EQ(ReadWholeFile(answerFile), hashed) << "a visit without typing changes neither key";
+  }
+}
+
 }  // namespace
 }  // namespace kivtest

@@ -178,9 +178,15 @@ int RunMainSequence() {
     application.emplace();
     ParseCommandLine();
     WorkFileName = AnswerFileName + ".new";
-    {
-      sys::NativeFileSystem native;
-      CopyFileA(AnswerFileName.c_str(), WorkFileName.c_str(), FALSE);
+    // An answer file that exists but cannot be copied (held by another
+    // program) leaves no working copy, or a stale one from an earlier run:
+    // what the pages then write must not replace the answer file.
+    std::optional<DWORD> copyError;
+    if (!CopyAnswerToWorkingCopy()) {
+      const DWORD error = GetLastError();
+      RemoveWorkingCopy();
+      if (IsFile(AnswerFileName) || (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND))
+        copyError = error;
     }
     InitSourcePath();
     InitSourceRoot();
@@ -218,12 +224,12 @@ int RunMainSequence() {
     application->SetHintFont(hintFont);
     bool savePressed = false;
     if (ShowSettings(PageList(), &savePressed)) {
-      if (!CommitWorkingCopy(WorkFileName, AnswerFileName)) {
-        DWORD error = GetLastError();
+      if (copyError || !CommitWorkingCopy(WorkFileName, AnswerFileName)) {
+        DWORD error = copyError ? *copyError : GetLastError();
         // The operator saved edits that did not reach the answer file: he
         // must know. A working copy that never existed holds no edits, and
         // after the countdown nobody is there to read it.
-        if (savePressed && IsFile(WorkFileName))
+        if (savePressed && (copyError || IsFile(WorkFileName)))
           ShowTimedMessage("Изменения не записаны в файл ответов \"" + AnswerFileName + "\". " + SysErrorMessage(error),
                            MB_OK | MB_ICONSTOP, 300);
       }
@@ -238,11 +244,9 @@ int RunMainSequence() {
     } catch (...) {
     }
     ShowTimedMessage(message, MB_OK | MB_ICONSTOP, 30);
-    sys::NativeFileSystem native;
-    if (!WorkFileName.empty()) DeleteFileA(WorkFileName.c_str());
+    RemoveWorkingCopy();
     return 1;
   }
-  sys::NativeFileSystem native;
-  DeleteFileA(WorkFileName.c_str());
+  RemoveWorkingCopy();
   return 0;
 }

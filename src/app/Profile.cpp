@@ -96,6 +96,17 @@ bool WriteString(const std::string& file, const std::string& section, const std:
       file, [&](const ProfileDocument& document) { return document.WithValue(s, k, v); }, true);
 }
 
+bool ReplaceWholeText(const std::string& file, const std::string& text) {
+  return EditProfile(
+      file,
+      [&](const ProfileDocument& document) -> std::optional<std::string> {
+        std::string bytes = document.BytesOfText(text);
+        if (bytes == document.Bytes()) return std::nullopt;
+        return bytes;
+      },
+      true);
+}
+
 bool DeleteKey(const std::string& file, const std::string& section, const std::string& key) {
   const auto s = Arg(section), k = Arg(key);
   if (!ProfileDocument::CanWrite(s, k, {})) return false;

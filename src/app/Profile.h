@@ -45,6 +45,13 @@ namespace profile {
 [[nodiscard]] bool WriteString(const std::string& file, const std::string& section, const std::string& key,
                                const std::string& value);
 
+// Replaces the whole text of the file by `text` (in the ANSI code page),
+// stored in the file's encoding: a UTF-16 or UTF-8 file keeps it and its
+// byte-order mark. Whole or not at all: a write that fails (a full disk)
+// leaves the old bytes. Creates the file when it is missing. False when the
+// file could not be written, the reason in GetLastError.
+[[nodiscard]] bool ReplaceWholeText(const std::string& file, const std::string& text);
+
 // Removes the line of the key from every section of that name, and any
 // duplicate line of it with it; an absent key, section or file is no error.
 // False when the file could not be written or the key name is unusable.

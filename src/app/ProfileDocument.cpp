@@ -51,7 +51,10 @@ std::string Convert(std::string_view text, UINT from, UINT to) {
   return out;
 }
 
-std::string Utf16ToAnsi(std::string_view bytes, bool bigEndian) {
+// A UTF-16 file's text as UTF-8, in which "[", "]", "=", the blanks and the
+// line breaks are the same single bytes as in the ANSI code page, and from
+// which the file's bytes come back unchanged.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   std::wstring wide(bytes.size() / 2, L'\0');
   for (size_t i = 0; i < wide.size(); ++i) {
     const auto lo = static_cast<unsigned char>(bytes[2 * i + (bigEndian ? 1 : 0)]);
@@ -60,9 +63,22 @@ std::string Utf16ToAnsi(std::string_view bytes, bool bigEndian) {
   }
   if (wide.empty()) return {};
   const int length =
-      WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), length, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), length, nullptr, nullptr);
+  return out;
+}
+
+std::string Utf8ToUtf16(std::string_view text, bool bigEndian) {
+  if (text.empty()) return {};
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  std::string out(wide.size() * 2, '\0');
+  for (size_t i = 0; i < wide.size(); ++i) {
+    out[2 * i + (bigEndian ? 1 : 0)] = static_cast<char>(wide[i] & 0xFF);
+    out[2 * i + (bigEndian ? 0 : 1)] = static_cast<char>(wide[i] >> 8);
+  }
   return out;
 }
 
@@ -113,6 +129,14 @@ std::string Unquote(std::string_view value, size_t limit) {
   return std::string(value.substr(0, limit));
 }
 
+std::string AnsiText(std::string bytes) {
+  const std::string_view all = bytes;
+  if (all.substr(0, 3) == kUtf8Bom) return Convert(all.substr(3), CP_UTF8, CP_ACP);
+  if (all.substr(0, 2) == "\xFF\xFE" || all.substr(0, 2) == "\xFE\xFF")
+    return Convert(Utf16ToUtf8(all.substr(2), all[0] == '\xFE'), CP_UTF8, CP_ACP);
+  return bytes;
+}
+
 ProfileDocument::ProfileDocument(std::string bytes) : bytes_(std::move(bytes)) { Parse(); }
 
 ProfileDocument::Line ProfileDocument::LineAt(size_t pos) const noexcept {
@@ -138,7 +162,11 @@ void ProfileDocument::Parse() {
     textBegin_ = 3;
   } else if (all.substr(0, 2) == "\xFF\xFE" || all.substr(0, 2) == "\xFE\xFF") {
     encoding_ = Encoding::Utf16;
-    utf16Text_ = Utf16ToAnsi(all.substr(2), all[0] == '\xFE');
+    bigEndian_ = all[0] == '\xFE';
+    utf16Text_ = Utf16ToUtf8(all.substr(2), bigEndian_);
+    // A file that is not proper UTF-16 (a lone surrogate, an odd byte at the
+    // end) would not come back as it was: it is read, never rewritten.
+    utf16Writable_ = Utf8ToUtf16(utf16Text_, bigEndian_) == all.substr(2);
   }
   const std::string& source = Source();
   const size_t begin = encoding_ == Encoding::Utf16 ? 0 : textBegin_;
@@ -234,18 +262,31 @@ const ProfileDocument::Body& ProfileDocument::BodyOf(const Section& section) con
 
 void ProfileDocument::LineText(const Line& line, std::string& text) const {
   const std::string_view raw = std::string_view(Source()).substr(line.begin, line.end - line.begin);
-  if (encoding_ == Encoding::Utf8)
+  if (encoding_ != Encoding::Ansi)
     text = Convert(raw, CP_UTF8, CP_ACP);
   else
     text.assign(raw);
 }
 
 std::string ProfileDocument::Encode(std::string_view ansi) const {
-  return encoding_ == Encoding::Utf8 ? Convert(ansi, CP_ACP, CP_UTF8) : std::string(ansi);
+  return encoding_ != Encoding::Ansi ? Convert(ansi, CP_ACP, CP_UTF8) : std::string(ansi);
+}
+
+std::string ProfileDocument::BytesOfText(std::string_view text) const {
+  switch (encoding_) {
+    case Encoding::Utf8: return std::string(kUtf8Bom) + Encode(text);
+    case Encoding::Utf16: return FileBytes(Encode(text));
+    default: return std::string(text);
+  }
+}
+
+std::string ProfileDocument::FileBytes(std::string text) const {
+  if (encoding_ != Encoding::Utf16) return text;
+  return (bigEndian_ ? "\xFE\xFF" : "\xFF\xFE") + Utf8ToUtf16(text, bigEndian_);
 }
 
 std::string_view ProfileDocument::BreakOf(const Line& line) const {
-  return std::string_view(bytes_).substr(line.end, line.next - line.end);
+  return std::string_view(Source()).substr(line.end, line.next - line.end);
 }
 
 const ProfileDocument::Section* ProfileDocument::FindSection(std::string_view name) const {
@@ -298,8 +339,8 @@ std::string ProfileDocument::ChangedLine(const Entry& entry, std::string_view st
   } else {
     // The bytes up to "=" stay as they are, whatever the name holds that the
     // ANSI code page cannot show.
-    const size_t equals = bytes_.find('=', line.begin);
-    prefix = bytes_.substr(line.begin, equals + 1 - line.begin) +
+    const size_t equals = Source().find('=', line.begin);
+    prefix = Source().substr(line.begin, equals + 1 - line.begin) +
              Encode(std::string_view(text).substr(entry.equals + 1, entry.valueBegin - entry.equals - 1));
   }
   return prefix + Encode(stored) + std::string(BreakOf(line));
@@ -323,10 +364,11 @@ std::string ProfileDocument::NewEntryText(const Section& section, std::string_vi
 
 std::string ProfileDocument::Spliced(size_t begin, size_t end, std::string_view text) const {
   // Built in place: the file may be megabytes, and every temporary a copy.
+  const std::string& source = Source();
   std::string out;
-  out.reserve(bytes_.size() - (end - begin) + text.size());
-  out.append(bytes_, 0, begin).append(text).append(bytes_, end, std::string::npos);
-  return out;
+  out.reserve(source.size() - (end - begin) + text.size());
+  out.append(source, 0, begin).append(text).append(source, end, std::string::npos);
+  return FileBytes(std::move(out));
 }
 
 std::string ProfileDocument::InsertEntry(const Section& section, std::string_view entryText) const {
@@ -340,26 +382,26 @@ std::string ProfileDocument::InsertEntry(const Section& section, std::string_vie
   if (anchor.next > anchor.end) return Spliced(anchor.next, anchor.next, encoded + std::string(BreakOf(anchor)));
   // The last line of a file that ends without a line break: the new line
   // becomes the last one, again without a break.
-  return bytes_ + lineBreak_ + encoded;
+  return FileBytes(Source() + lineBreak_ + encoded);
 }
 
 std::string ProfileDocument::AppendSection(std::string_view name, std::string_view entryText) const {
   std::string header = "[";
   header.append(name).push_back(']');
   const std::string body = Encode(header) + lineBreak_ + Encode(entryText);
-  if (!hasLines_) return bytes_ + body + lineBreak_;
+  if (!hasLines_) return FileBytes(Source() + body + lineBreak_);
   // Set apart from the section before by a blank line, as sections are in
   // the files setup and the tools write.
   const Line& last = lastLine_;
   const bool endsWithBreak = last.next > last.end;
   std::string lastText;
   LineText(last, lastText);
-  std::string out = bytes_;
+  std::string out = Source();
   if (!endsWithBreak) out += lineBreak_;
   if (!Trim(lastText).empty()) out += lineBreak_;
   out += body;
   if (endsWithBreak) out += lineBreak_;
-  return out;
+  return FileBytes(std::move(out));
 }
 
 std::optional<std::string> ProfileDocument::WithValue(std::string_view section, std::string_view key,
@@ -390,15 +432,16 @@ std::optional<std::string> ProfileDocument::WithoutKey(std::string_view section,
   }
   if (doomed.empty()) return std::nullopt;
   std::sort(doomed.begin(), doomed.end(), [](const Line& a, const Line& b) { return a.begin < b.begin; });
+  const std::string& source = Source();
   std::string out;
-  out.reserve(bytes_.size());
+  out.reserve(source.size());
   size_t kept = 0;
   for (const Line& line : doomed) {
-    out.append(bytes_, kept, line.begin - kept);
+    out.append(source, kept, line.begin - kept);
     kept = line.next;
   }
-  out.append(bytes_, kept, std::string::npos);
-  return out;
+  out.append(source, kept, std::string::npos);
+  return FileBytes(std::move(out));
 }
 
 }  // namespace profile

@@ -27,13 +27,18 @@ namespace profile {
 // or double) removed, then cut to `limit` characters.
 [[nodiscard]] std::string Unquote(std::string_view value, size_t limit);
 
+// A file's bytes as text in the ANSI code page: a UTF-16 (either byte
+// order) or UTF-8 file, known by its byte-order mark, converted and without
+// the mark; any other file as it is.
+[[nodiscard]] std::string AnsiText(std::string bytes);
+
 class ProfileDocument {
  public:
   enum class Encoding { Ansi, Utf8, Utf16 };
 
   // A line of the text: its characters [begin, end), its line break
-  // [end, next), as offsets into the file's bytes (into the converted text
-  // of a UTF-16 file).
+  // [end, next), as offsets into the file's bytes (into the text converted
+  // to UTF-8 of a UTF-16 file).
   struct Line {
     size_t begin = 0, end = 0, next = 0;
   };
@@ -74,9 +79,11 @@ class ProfileDocument {
 
   [[nodiscard]] const std::string& Bytes() const noexcept { return bytes_; }
   [[nodiscard]] Encoding TextEncoding() const noexcept { return encoding_; }
-  // UTF-16 files are read but never written: a line edited in the ANSI code
-  // page would corrupt them.
-  [[nodiscard]] bool Writable() const noexcept { return encoding_ != Encoding::Utf16; }
+  // Whether an edit can be written. A UTF-16 file is edited in UTF-16, with
+  // its byte-order mark (little- or big-endian, as the platform's functions
+  // do); one that is not proper UTF-16 would not survive the round trip, and
+  // is only read.
+  [[nodiscard]] bool Writable() const noexcept { return encoding_ != Encoding::Utf16 || utf16Writable_; }
   [[nodiscard]] const std::vector<Section>& Sections() const noexcept { return sections_; }
   [[nodiscard]] const Body& BodyOf(const Section& section) const;
   [[nodiscard]] const std::vector<Entry>& Entries(const Section& section) const { return BodyOf(section).entries; }
@@ -95,6 +102,10 @@ class ProfileDocument {
   // The file's bytes without every line of the key in every section of that
   // name, or nothing when there is none.
   [[nodiscard]] std::optional<std::string> WithoutKey(std::string_view section, std::string_view key) const;
+
+  // The file's bytes for a whole text in the ANSI code page, in this file's
+  // encoding and with its byte-order mark.
+  [[nodiscard]] std::string BytesOfText(std::string_view text) const;
 
   // Whether a write of these reads back as written: no line breaks, and a key
   // name that is not empty, holds no "=" and does not open a section header.
@@ -115,6 +126,8 @@ class ProfileDocument {
   [[nodiscard]] std::unique_ptr<Body> ParseBody(const Section& section) const;
   void LineText(const Line& line, std::string& text) const;
   [[nodiscard]] std::string Encode(std::string_view ansi) const;
+  // The file's bytes for a text in the form Source() holds.
+  [[nodiscard]] std::string FileBytes(std::string text) const;
   [[nodiscard]] std::string_view BreakOf(const Line& line) const;
   [[nodiscard]] std::string ChangedLine(const Entry& entry, std::string_view stored) const;
   [[nodiscard]] std::string NewEntryText(const Section& section, std::string_view key, std::string_view stored) const;
@@ -126,7 +139,9 @@ class ProfileDocument {
   std::string bytes_;
   Encoding encoding_ = Encoding::Ansi;
   size_t textBegin_ = 0;   // past the byte-order mark
-  std::string utf16Text_;  // a UTF-16 file's text in the ANSI code page
+  std::string utf16Text_;  // a UTF-16 file's text in UTF-8
+  bool bigEndian_ = false;
+  bool utf16Writable_ = false;
   std::string lineBreak_;  // the file's first line break, for lines we add
   bool hasLines_ = false;
   Line lastLine_;

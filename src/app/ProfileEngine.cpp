@@ -333,7 +333,11 @@ bool EditProfile(const std::string& fileName, const ProfileEdit& edit, bool crea
   // start from exactly the bytes that are in the file.
   const int64_t startedAt = Now();
   auto document = Current(file.Get(), full, key, OpenBatch() == 0);
-  if (!document || !document->Writable()) return false;
+  if (!document) return false;
+  if (!document->Writable()) {
+    SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+    return false;
+  }
   std::optional<std::string> changed = edit(*document);
   if (!changed) return true;
   if (!WriteChange(file.Get(), document->Bytes(), *changed)) return false;

@@ -3,6 +3,7 @@
 #include "dialog/CommonSettringFrame.h"
 
 #include "app/Profile.h"
+#include "sys/Wow64.h"
 
 #include <windows.h>
 
@@ -33,6 +34,22 @@ std::string CutReadKey(const std::string& file, const std::string& section, cons
 }
 
 }  // namespace
+
+bool CopyAnswerToWorkingCopy() {
+  sys::NativeFileSystem native;
+  // A read-only copy left by an earlier run would refuse to be replaced.
+  SetFileAttributesA(WorkFileName.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!CopyFileA(AnswerFileName.c_str(), WorkFileName.c_str(), FALSE)) return false;
+  SetFileAttributesA(WorkFileName.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return true;
+}
+
+void RemoveWorkingCopy() {
+  if (WorkFileName.empty()) return;
+  sys::NativeFileSystem native;
+  SetFileAttributesA(WorkFileName.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(WorkFileName.c_str());
+}
 
 void ReadProfileValue(const std::string& section, const std::string& key, const std::string& defaultValue,
                       const std::string& fileName, std::string& value) {

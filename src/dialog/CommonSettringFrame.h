@@ -14,6 +14,14 @@ extern std::string AnswerFileName;
 extern std::string WorkFileName;
 extern std::vector<std::string> EditorDirectives;
 
+// Copies the answer file over the working copy. The copy is writable whatever
+// the answer file's attributes: one marked read-only must not pass the mark
+// on, or every write of the pages would fail and the copy outlive the run.
+// False when the copy failed, the reason in GetLastError.
+[[nodiscard]] bool CopyAnswerToWorkingCopy();
+// Removes the working copy, read-only or not.
+void RemoveWorkingCopy();
+
 // One value from `fileName`, or from the working copy when it is empty, read
 // into a 261-character buffer: at most 260 characters; the default when the
 // file, section or key is missing.

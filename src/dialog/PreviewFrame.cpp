@@ -3,6 +3,8 @@
 
 #include "dialog/PreviewFrame.h"
 
+#include "app/Profile.h"
+#include "app/ProfileDocument.h"
 #include "sys/Wow64.h"
 
 #include <stdexcept>
@@ -54,6 +56,9 @@ std::string LoadTextFile(const std::string& fileName) {
     done += got;
   }
   raw.resize(done);
+  // A UTF-16 or UTF-8 working copy is shown in the ANSI code page, as the
+  // pages read it; a hand edit is written back in the file's own encoding.
+  raw = profile::AnsiText(std::move(raw));
   // Most files end their lines with CR LF already: those are shown as read,
   // without a second copy of a file that may be megabytes.
   bool crlfOnly = true;
@@ -81,11 +86,10 @@ std::string LoadTextFile(const std::string& fileName) {
 }
 
 void SaveTextFile(const std::string& fileName, const std::string& text) {
-  FileHandle file{OpenNative(fileName, GENERIC_WRITE, 0, CREATE_ALWAYS)};
-  if (file.h == INVALID_HANDLE_VALUE)
-    throw std::runtime_error("Cannot create file \"" + fileName + "\". " + SysErrorMessage(GetLastError()));
-  DWORD written = 0;
-  if (!WriteFile(file.h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written != text.size())
+  // Written as the pages' values are: whole or not at all, so that a full
+  // disk leaves the working copy as it was rather than cut, for Save to
+  // commit.
+  if (!profile::ReplaceWholeText(fileName, text))
     throw std::runtime_error("Cannot create file \"" + fileName + "\". " + SysErrorMessage(GetLastError()));
 }
 

@@ -25,10 +25,12 @@ class TFramePreview : public TCommonSettingsFrame {
   gui::CheckBox* chkAllowEdit = nullptr;
 };
 
-// A whole file as text, every line break made CR LF; fails with "Cannot open
-// file "%s". %s".
+// A whole file as text in the ANSI code page (a UTF-16 or UTF-8 file
+// converted), every line break made CR LF; fails with "Cannot open file
+// "%s". %s".
 [[nodiscard]] std::string LoadTextFile(const std::string& fileName);
-// Replaces a whole file by the text; fails with "Cannot create file "%s". %s".
+// Replaces a whole file by the text, stored in the file's own encoding, whole
+// or not at all; fails with "Cannot create file "%s". %s".
 void SaveTextFile(const std::string& fileName, const std::string& text);
 // The system's message for an error code, without the trailing period and
 // line break.

@@ -66,10 +66,9 @@ bool SelectUDBComputer(const TIniFile& udb, const std::string& id,
 
   // The computer's values go onto the answer file as setup gave it, not onto
   // what an earlier pick or another page left in the working copy.
-  {
-    sys::NativeFileSystem native;
-    CopyFileA(AnswerFileName.c_str(), WorkFileName.c_str(), FALSE);
-  }
+  // A failed copy leaves the working copy as it is: it holds the answer file
+  // and this run's edits, never less.
+  (void)CopyAnswerToWorkingCopy();
   MergeUDBComputer(udb, WorkFileName, id);
   return true;
 }

@@ -413,19 +413,57 @@ TEST(ProfileDifferential, DeleteRemovesDuplicatesThePlatformKeeps) {
                << "', ours the default";
 }
 
-TEST(ProfileDifferential, Utf16FilesAreNotWritten) {
-  // The platform rewrites a UTF-16 file; ours edits lines in place, which in
-  // a UTF-16 file it cannot do in the ANSI code page, so it refuses.
+std::string Utf16Bytes(const std::wstring& text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (wchar_t c : text) {
+    const char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
+    bytes += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+  }
+  return bytes;
+}
+
+TEST(ProfileDifferential, Utf16FilesAreEditedInUtf16AsThePlatformDoes) {
+  // Notepad's "Unicode" is little-endian; the platform keeps a big-endian
+  // file big-endian too. Ours changes only the edited lines: a comment in a
+  // script the ANSI code page lacks stays byte for byte.
   ScratchFolder folder;
-  std::string utf16 = "\xFF\xFE";
-  for (char c : std::string("[S]\r\nK=1\r\n")) utf16 += std::string{c, '\0'};
-  const auto ours = Put(folder, "ours.ini", utf16);
-  const auto theirs = Put(folder, "theirs.ini", utf16);
-  EXPECT_EQ(profile::ReadString(ours, "S", "K", "", 261), PlatformRead(theirs, "S", "K", "", 261));
-  EXPECT_FALSE(profile::WriteString(ours, "S", "K", "2"));
-  EXPECT_EQ(ReadWholeFile(ours), utf16);
-  ASSERT_TRUE(WritePrivateProfileStringA("S", "K", "2", theirs.c_str()));
-  GTEST_SKIP() << "known divergence: the platform writes UTF-16 files, ours leaves them as they are";
+  for (const bool bigEndian : {false, true}) {
+    const std::string utf16 =
+        Utf16Bytes(L"; \u03A9 \u4E2D\u6587\r\n[UserData]\r\nFullName = \"Old\"\r\nOrgName=ООО\r\n", bigEndian);
+    const auto ours = Put(folder, "ours.ini", utf16);
+    const auto theirs = Put(folder, "theirs.ini", utf16);
+    for (const auto& [file, platform] : {std::pair{ours, false}, std::pair{theirs, true}}) {
+      if (platform) {
+        ASSERT_TRUE(WritePrivateProfileStringA("UserData", "FullName", "Иванов", file.c_str()));
+        ASSERT_TRUE(WritePrivateProfileStringA("Identification", "JoinWorkgroup", "ОТДЕЛ", file.c_str()));
+      } else {
+        ASSERT_TRUE(profile::WriteString(file, "UserData", "FullName", "Иванов"));
+        ASSERT_TRUE(profile::WriteString(file, "Identification", "JoinWorkgroup", "ОТДЕЛ"));
+      }
+      const std::string bytes = ReadWholeFile(file);
+      EXPECT_EQ(bytes.substr(0, 2), utf16.substr(0, 2)) << "the byte-order mark stays";
+      EXPECT_EQ(bytes.substr(0, 18), utf16.substr(0, 18)) << "the comment stays";
+    }
+    for (const auto& file : {ours, theirs}) {
+      for (const auto& [section, key, value] : {std::tuple{"UserData", "FullName", "Иванов"},
+                                                std::tuple{"UserData", "OrgName", "ООО"},
+                                                std::tuple{"Identification", "JoinWorkgroup", "ОТДЕЛ"}}) {
+        EXPECT_EQ(profile::ReadString(file, section, key, "", 261), value) << file;
+        EXPECT_EQ(PlatformRead(file, section, key, "", 261), value) << file;
+      }
+    }
+    EXPECT_EQ(ReadWholeFile(ours),
+              Utf16Bytes(L"; \u03A9 \u4E2D\u6587\r\n[UserData]\r\nFullName = \"Иванов\"\r\nOrgName=ООО\r\n\r\n"
+                         L"[Identification]\r\nJoinWorkgroup=ОТДЕЛ\r\n",
+                         bigEndian));
+  }
+  // Not UTF-16 through and through (an odd byte at the end): read, but an
+  // edit would not give the file back as it was, so none is made.
+  const std::string odd = Utf16Bytes(L"[S]\r\nK=1\r\n", false) + "x";
+  const auto file = Put(folder, "odd.ini", odd);
+  EXPECT_EQ(profile::ReadString(file, "S", "K", "", 261), "1");
+  EXPECT_FALSE(profile::WriteString(file, "S", "K", "2"));
+  EXPECT_EQ(ReadWholeFile(file), odd);
 }
 
 // Not a test but a measurement, so it does not run by default:

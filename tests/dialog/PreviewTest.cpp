@@ -180,4 +180,49 @@ TEST_F(PreviewTest, AWorkingCopyThatCannotBeWrittenIsReported) {
   EXPECT_EQ(recorder.Messages()[0].rfind("Cannot create file \"" + WorkFileName + "\". ", 0), 0u);
 }
 
+TEST_F(PreviewTest, AWriteThatFailsMidwayLeavesTheWorkingCopyAsItWas) {
+  // Another program locks the bytes past the file's end: a longer text gets
+  // written up to them and then fails, as on a disk that fills up.
+  const std::string before = ReadWholeFile(WorkFileName);
+  HANDLE other = CreateFileA(WorkFileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(LockFile(other, static_cast<DWORD>(before.size()), 0, 1 << 20, 0));
+  TdlgSettings dlg({ClassOf<TFramePreview>()});
+  ExceptionRecorder recorder;
+  RunModal(dlg, [&] {
+    TFramePreview* page = Preview(dlg);
+    Click(*page->chkAllowEdit);
+    page->memPrewiwIni->SetText(before + std::string(4000, ';') + "\r\n");
+    page->memPrewiwIni->SetModified(true);
+    Click(*dlg.btnSave);
+  });
+  UnlockFile(other, static_cast<DWORD>(before.size()), 0, 1 << 20, 0);
+  CloseHandle(other);
+  EXPECT_EQ(ReadWholeFile(WorkFileName), before);
+  ASSERT_EQ(recorder.Messages().size(), 1u);
+  EXPECT_EQ(recorder.Messages()[0].rfind("Cannot create file \"" + WorkFileName + "\". ", 0), 0u)
+      << recorder.Messages()[0];
+}
+
+TEST_F(PreviewTest, AUtf16WorkingCopyIsShownAsTextAndAnEditStaysUtf16) {
+  std::string utf16 = "\xFF\xFE";
+  for (wchar_t c : std::wstring(L"[UserData]\r\nFullName=Иванов\r\n")) utf16 += std::string{char(c & 0xFF), char(c >> 8)};
+  WriteWholeFile(WorkFileName, utf16);
+  TdlgSettings dlg({ClassOf<TFramePreview>()});
+  RunModal(dlg, [&] {
+    TFramePreview* page = Preview(dlg);
+    EXPECT_EQ(page->ShownText(), "[UserData]\r\nFullName=Иванов\r\n");
+    Click(*page->chkAllowEdit);
+    page->memPrewiwIni->SetFocus();
+    SendMessageA(page->memPrewiwIni->Handle(), EM_SETSEL, 0, 0);
+    Type(*page->memPrewiwIni, "; Я\r");
+    Click(*dlg.btnSave);
+  });
+  std::string expected = "\xFF\xFE";
+  for (wchar_t c : std::wstring(L"; Я\r\n[UserData]\r\nFullName=Иванов\r\n"))
+    expected += std::string{char(c & 0xFF), char(c >> 8)};
+  EXPECT_EQ(ReadWholeFile(WorkFileName), expected);
+}
+
 }  // namespace

@@ -132,6 +132,58 @@ TEST_F(EditorInput, WorkingCopyLeftByAnEarlierRunIsReplaced) {
   EXPECT_FALSE(FileExists(answerFile + ".new"));
 }
 
+TEST_F(EditorInput, AReadOnlyAnswerFileLeavesNoWorkingCopyBehind) {
+  const std::string original = ExampleAnswerFile();
+  WriteWholeFile(answerFile, original);
+  SetFileAttributesA(answerFile.c_str(), FILE_ATTRIBUTE_READONLY);
+  Start("-f:winnt.sif");
+  ASSERT_TRUE(WaitForDialog());
+  const DWORD attributes = GetFileAttributesA((answerFile + ".new").c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(attributes & FILE_ATTRIBUTE_READONLY) << "the pages could not write the working copy";
+  ClickButton("btnCancel");
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_FALSE(FileExists(answerFile + ".new"));
+  SetFileAttributesA(answerFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadWholeFile(answerFile), original);
+}
+
+TEST_F(EditorInput, AReadOnlyWorkingCopyOfAnEarlierRunIsReplaced) {
+  const std::string original = ExampleAnswerFile();
+  WriteWholeFile(answerFile, original);
+  WriteWholeFile(answerFile + ".new", "[UserData]\r\nComputerName = STALE-PC\r\n");
+  SetFileAttributesA((answerFile + ".new").c_str(), FILE_ATTRIBUTE_READONLY);
+  Start("-f:winnt.sif");
+  ASSERT_TRUE(WaitForDialog());
+  ShowPreview();
+  EXPECT_EQ(PreviewText(), original);
+  ClickButton("btnSave");
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_EQ(ReadWholeFile(answerFile), original);
+  EXPECT_FALSE(FileExists(answerFile + ".new"));
+}
+
+TEST_F(EditorInput, AnAnswerFileThatCouldNotBeCopiedIsNotReplacedBySave) {
+  const std::string original = ExampleAnswerFile();
+  WriteWholeFile(answerFile, original);
+  WriteWholeFile(answerFile + ".new", "[UserData]\r\nComputerName = STALE-PC\r\n");
+  // Held by another program while the editor starts, let go before Save.
+  HANDLE held = CreateFileA(answerFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  Start("-f:winnt.sif");
+  ASSERT_TRUE(WaitForDialog());
+  CloseHandle(held);
+  ClickButton("btnSave");
+  HWND box = WaitForMessageBox(15000);
+  ASSERT_TRUE(box) << "Save said nothing about the edits it could not commit";
+  const std::string text = MessageBoxText(box);
+  EXPECT_NE(text.find(answerFile), std::string::npos) << text;
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_EQ(ReadWholeFile(answerFile), original);
+  EXPECT_FALSE(FileExists(answerFile + ".new"));
+}
+
 // Arguments that name no answer file leave the default one in place.
 class EditorIgnoredArgument : public EditorRun {
  protected:

@@ -17,6 +17,7 @@
 #include "pages/NetworkFrameUnit.h"
 #include "pages/TRunProgramFrameUnit.h"
 #include "udb/UDBFrameUnit.h"
+#include "sys/FileFunctions.h"
 #include "sys/Wow64.h"
 
 #include <windows.h>
@@ -69,6 +70,40 @@ void ShowTimedMessage(const std::string& text, UINT flags, UINT seconds, HWND ow
   g_timedBox = nullptr;
 }
 
+// Writes the working copy's bytes into the staging file and makes sure they
+// are on the disk: the rename that follows is journalled by the file system,
+// the data maybe not, and setup reboots soon after a Save.
+bool StageCopy(const std::string& from, const std::string& staged) {
+  HANDLE source = CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (source == INVALID_HANDLE_VALUE) return false;
+  std::string bytes;
+  LARGE_INTEGER size{};
+  bool ok = GetFileSizeEx(source, &size) != 0 && size.QuadPart < 0x7FFFFFFF;
+  if (ok) {
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    ok = bytes.empty() || (ReadFile(source, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+                           got == bytes.size());
+  }
+  DWORD error = ok ? 0 : GetLastError();
+  CloseHandle(source);
+  if (!ok) {
+    SetLastError(error ? error : ERROR_READ_FAULT);
+    return false;
+  }
+  HANDLE target = CreateFileA(staged.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (target == INVALID_HANDLE_VALUE) return false;
+  ok = sys::WriteAll(target, bytes.data(), bytes.size()) && FileFunctions.FlushFileBuffers(target);
+  error = ok ? 0 : GetLastError();
+  CloseHandle(target);
+  if (!ok) {
+    // Nothing half-written stays beside the answer file.
+    DeleteFileA(staged.c_str());
+    SetLastError(error);
+  }
+  return ok;
+}
+
 }  // namespace
 
 bool CommitWorkingCopy(const std::string& workFile, const std::string& answerFile) {
@@ -87,7 +122,7 @@ bool CommitWorkingCopy(const std::string& workFile, const std::string& answerFil
     return false;
   }
   SetFileAttributesA(staged.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (!CopyFileA(workFile.c_str(), staged.c_str(), FALSE)) return false;
+  if (!StageCopy(workFile, staged)) return false;
   WIN32_FILE_ATTRIBUTE_DATA old{};
   if (GetFileAttributesExA(answerFile.c_str(), GetFileExInfoStandard, &old)) {
     // The answer file keeps what it was created as: its creation time (where

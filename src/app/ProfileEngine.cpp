@@ -18,6 +18,7 @@
 
 #include "app/ProfileEngine.h"
 
+#include "sys/FileFunctions.h"
 #include "sys/ProcAddress.h"
 #include "sys/Wow64.h"
 #include <windows.h>
@@ -214,17 +215,6 @@ bool SameContent(HANDLE file, const std::string& bytes) {
   }
 }
 
-bool WriteAll(HANDLE file, const char* data, size_t size) {
-  while (size > 0) {
-    DWORD wrote = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1 << 20));
-    if (!WriteFile(file, data, chunk, &wrote, nullptr) || wrote == 0) return false;
-    data += wrote;
-    size -= wrote;
-  }
-  return true;
-}
-
 bool SeekTo(HANDLE file, size_t offset) {
   LARGE_INTEGER to;
   to.QuadPart = static_cast<LONGLONG>(offset);
@@ -237,12 +227,12 @@ bool WriteChange(HANDLE file, const std::string& before, const std::string& afte
   const size_t common = static_cast<size_t>(
       std::mismatch(before.begin(), before.begin() + std::min(before.size(), after.size()), after.begin()).first -
       before.begin());
-  if (SeekTo(file, common) && WriteAll(file, after.data() + common, after.size() - common) && SetEndOfFile(file))
+  if (SeekTo(file, common) && sys::WriteAll(file, after.data() + common, after.size() - common) && SetEndOfFile(file))
     return true;
   // Put the old bytes back so that a failed write (a full disk) leaves no
   // half-written file; the old text needs no more room than it had.
   const DWORD error = GetLastError();
-  if (SeekTo(file, common) && WriteAll(file, before.data() + common, before.size() - common)) SetEndOfFile(file);
+  if (SeekTo(file, common) && sys::WriteAll(file, before.data() + common, before.size() - common)) SetEndOfFile(file);
   SetLastError(error);
   return false;
 }

@@ -2,6 +2,7 @@
 // one, whole, never anything between, and keeps its attributes.
 
 #include "app/MainSequence.h"
+#include "support/FullDisk.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +65,21 @@ TEST_F(CommitTest, ALeftoverStagingFileDoesNotStopTheCommit) {
   ASSERT_TRUE(CommitWorkingCopy(work, answer));
   EXPECT_EQ(ReadWholeFile(answer), "[UserData]\r\nFullName=Новое\r\n");
   EXPECT_FALSE(FileExists(answer + ".kivtmp"));
+}
+
+TEST_F(CommitTest, TheNewContentIsOnTheDiskBeforeItTakesTheAnswerFilesPlace) {
+  FullDisk disk(1 << 20);
+  ASSERT_TRUE(CommitWorkingCopy(work, answer));
+  EXPECT_EQ(FullDisk::Flushes(), 1) << "the staged file was renamed without its data flushed";
+  EXPECT_EQ(ReadWholeFile(answer), "[UserData]\r\nFullName=Новое\r\n");
+}
+
+TEST_F(CommitTest, ADiskThatFillsUpLeavesTheOldFileAndNothingBeside) {
+  FullDisk disk(10);
+  EXPECT_FALSE(CommitWorkingCopy(work, answer));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+  EXPECT_EQ(ReadWholeFile(answer), "[UserData]\r\nFullName=Старое\r\n");
+  EXPECT_FALSE(FileExists(answer + ".kivtmp")) << "a partial staging file is left";
 }
 
 }  // namespace

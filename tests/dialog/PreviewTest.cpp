@@ -3,6 +3,7 @@
 
 #include "dialog/Dlg_Settings.h"
 #include "dialog/PreviewFrame.h"
+#include "support/FullDisk.h"
 #include "support/Operator.h"
 #include "support/TestFiles.h"
 
@@ -181,25 +182,18 @@ TEST_F(PreviewTest, AWorkingCopyThatCannotBeWrittenIsReported) {
 }
 
 TEST_F(PreviewTest, AWriteThatFailsMidwayLeavesTheWorkingCopyAsItWas) {
-  // Another program locks the bytes past the file's end: a longer text gets
-  // written up to them and then fails, as on a disk that fills up.
   const std::string before = ReadWholeFile(WorkFileName);
-  HANDLE other = CreateFileA(WorkFileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(other, INVALID_HANDLE_VALUE);
-  ASSERT_TRUE(LockFile(other, static_cast<DWORD>(before.size()), 0, 1 << 20, 0));
   TdlgSettings dlg({ClassOf<TFramePreview>()});
   ExceptionRecorder recorder;
   RunModal(dlg, [&] {
     TFramePreview* page = Preview(dlg);
     Click(*page->chkAllowEdit);
-    page->memPrewiwIni->SetText(before + std::string(4000, ';') + "\r\n");
+    page->memPrewiwIni->SetText("; " + before + std::string(4000, ';') + "\r\n");
     page->memPrewiwIni->SetModified(true);
+    FullDisk disk(100);
     Click(*dlg.btnSave);
   });
-  UnlockFile(other, static_cast<DWORD>(before.size()), 0, 1 << 20, 0);
-  CloseHandle(other);
-  EXPECT_EQ(ReadWholeFile(WorkFileName), before);
+  EXPECT_EQ(ReadWholeFile(WorkFileName), before) << "Save would commit what a full disk left";
   ASSERT_EQ(recorder.Messages().size(), 1u);
   EXPECT_EQ(recorder.Messages()[0].rfind("Cannot create file \"" + WorkFileName + "\". ", 0), 0u)
       << recorder.Messages()[0];

@@ -40,11 +40,27 @@ void TTimeout::HandleModalBegin() {
   if (TotalSeconds <= 0 || Running()) return;
   UINT_PTR id = SetTimer(nullptr, 0, 1000, reinterpret_cast<TIMERPROC>(stub));
   TimerId = id ? static_cast<std::uint32_t>(id) : kNoTimer;
+  if (Running() && !hook_) {
+    running_ = this;
+    hook_ = SetWindowsHookExA(WH_GETMESSAGE, &MessageHook, nullptr, GetCurrentThreadId());
+  }
+}
+
+LRESULT CALLBACK TTimeout::MessageHook(int code, WPARAM wParam, LPARAM lParam) {
+  const HHOOK hook = running_ ? running_->hook_ : nullptr;
+  if (code == HC_ACTION && wParam == PM_REMOVE && running_) {
+    bool handled = false;
+    running_->HandleAppMessage(*reinterpret_cast<const MSG*>(lParam), handled);
+  }
+  return CallNextHookEx(hook, code, wParam, lParam);
 }
 
 void TTimeout::StopTimer() {
   if (TimerId != kNoTimer) KillTimer(nullptr, TimerId);
   TimerId = kNoTimer;
+  if (hook_) UnhookWindowsHookEx(hook_);
+  hook_ = nullptr;
+  if (running_ == this) running_ = nullptr;
 }
 
 void TTimeout::HandleAppMessage(const MSG& msg, bool&) {

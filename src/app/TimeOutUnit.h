@@ -1,8 +1,9 @@
 #pragma once
 // TimeOutUnit: the inactivity countdown. It runs from the moment the dialog
 // goes modal, shows the seconds left in the dialog's caption and ends the
-// dialog with ExpiryResult at zero; the first key or mouse-button press
-// stops it for good.
+// dialog with ExpiryResult at zero; the first key or mouse-button press in
+// any window of the program stops it for good, in a message box as much as
+// in the dialog.
 
 #include <windows.h>
 
@@ -38,4 +39,9 @@ class TTimeout {
 
  private:
   void StopTimer();
+  // Sees every message any loop of the thread takes, a message box's own
+  // loop included, which the application's hook never sees.
+  static LRESULT CALLBACK MessageHook(int code, WPARAM wParam, LPARAM lParam);
+  HHOOK hook_ = nullptr;
+  static inline TTimeout* running_ = nullptr;
 };

@@ -72,6 +72,31 @@ TEST_F(UDBRunTest, CancelLeavesTheAnswerFileAndRunsNothing) {
   EXPECT_FALSE(FileExists(answerFile + ".new"));
 }
 
+TEST_F(UDBRunTest, AnsweringAnErrorBoxStopsTheCountdown) {
+  // A value that cannot be written makes the default computer's merge fail
+  // as the dialog opens; the operator reads the box and presses Enter.
+  WriteWholeFile(folder / "UDB" + "\\Site.UDB",
+                 "[UniqueIds]\r\nACC-PC02 = UserData,KIVEDITOR\r\n"
+                 "[ACC-PC02:UserData]\r\n[Bad = 1\r\n[ACC-PC02:KIVEDITOR]\r\nDescription1 = Касса\r\n");
+  WriteWholeFile(folder / "KivEdt.ini", "[KivEditor]\r\nTimeOut=3\r\n" +
+                                            ReadWholeFile(folder / "KivEdt.ini").substr(
+                                                ReadWholeFile(folder / "KivEdt.ini").find("[UDB]")));
+  Start("-f:" + answerFile);
+  HWND box = WaitForMessageBox(20000);
+  ASSERT_TRUE(box) << "no box about the failed merge";
+  EXPECT_NE(MessageBoxText(box).find("Unable to write to"), std::string::npos) << MessageBoxText(box);
+  HWND button = GetDlgItem(box, IDOK);
+  PressKeyIn(button ? button : box, VK_RETURN);
+  for (int i = 0; i < 250 && IsWindow(box); ++i) Sleep(20);
+  ASSERT_FALSE(IsWindow(box)) << "Enter did not close the box";
+  // Well past the three seconds: the dialog waits for the operator.
+  Sleep(4500);
+  ASSERT_TRUE(IsWindowVisible(Window("dlgSettings"))) << "the countdown ended the dialog after the box was answered";
+  ClickButton("btnCancel");
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_EQ(ReadWholeFile(answerFile), answer);
+}
+
 TEST_F(UDBRunTest, AnEmptyDescriptionValueIsAnEmptyLineOfTheDescription) {
   WithoutCountdown();
   WriteWholeFile(folder / "UDB" + "\\Site.UDB",

@@ -3,10 +3,12 @@
 #include "app/IniFiles.h"
 
 #include "app/Profile.h"
+#include "app/ProfileDocument.h"
 
 #include <charconv>
 #include <climits>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace {
 
@@ -62,8 +64,10 @@ void TIniFile::ReadSection(const std::string& section, std::vector<std::string>&
 
 void TIniFile::ReadSectionValues(const std::string& section, std::vector<std::string>& entries) const {
   entries.clear();
-  for (const auto& [key, value] : profile::ReadEntries(fileName_, section, kValueBuffer))
-    entries.push_back(key + "=" + value);
+  const auto listed = profile::ReadEntries(fileName_, section, kValueBuffer);
+  std::unordered_map<std::string, std::string> first;
+  for (const auto& [key, value] : listed) first.emplace(profile::Fold(key), value);
+  for (const auto& [key, value] : listed) entries.push_back(key + "=" + first[profile::Fold(key)]);
 }
 
 void TIniFile::ReadSections(std::vector<std::string>& sections) const {

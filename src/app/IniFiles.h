@@ -24,8 +24,9 @@ class TIniFile {
   void DeleteKey(const std::string& section, const std::string& key);
   // The key names in file order (16384 characters at most); cleared first.
   void ReadSection(const std::string& section, std::vector<std::string>& keys) const;
-  // "key=value" per key in file order, each with its own line's value;
-  // cleared first.
+  // "key=value" per key in file order, each with the value a read of the key
+  // gives (a duplicate key: the first line's, as the platform's functions
+  // give it key by key); cleared first.
   void ReadSectionValues(const std::string& section, std::vector<std::string>& entries) const;
   // The section names in file order; cleared first.
   void ReadSections(std::vector<std::string>& sections) const;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <stdexcept>
 
 using namespace kivtest;
@@ -170,8 +171,22 @@ TEST_F(ProfileRead, KeyListsSkipCommentsAndLinesWithoutValues) {
   std::vector<std::string> list{"stale"};
   ini.ReadSection("UDB", list);
   EXPECT_EQ(list, (std::vector<std::string>{"First", "Second", "First", "Third"}));
+  // A duplicate key lists the value a read of it gives, the first line's, as
+  // the platform's key list read key by key does: the entries of a computer's
+  // editor section and the values its merge reads always agree.
   ini.ReadSectionValues("UDB", list);
-  EXPECT_EQ(list, (std::vector<std::string>{"First=1", "Second=2", "First=dup", "Third=3"}));
+  EXPECT_EQ(list, (std::vector<std::string>{"First=1", "Second=2", "First=1", "Third=3"}));
+  std::vector<std::string> platform;
+  char keys[1024] = {};
+  const DWORD length = GetPrivateProfileStringA("UDB", nullptr, "", keys, sizeof(keys), file.c_str());
+  // The platform lists the nameless entry as an empty name, which is no key.
+  for (const char* key = keys; key < keys + length; key += strlen(key) + 1) {
+    if (!*key) continue;
+    char value[261] = {};
+    GetPrivateProfileStringA("UDB", key, "", value, sizeof(value), file.c_str());
+    platform.push_back(std::string(key) + "=" + value);
+  }
+  EXPECT_EQ(list, platform);
   ini.ReadSections(list);
   EXPECT_EQ(list, (std::vector<std::string>{"UDB", "Other"}));
   ini.ReadSectionValues("Missing", list);

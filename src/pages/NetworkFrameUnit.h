@@ -148,4 +148,8 @@ class TNetWorkFrame : public TCommonSettingsFrame {
 
   // The local administrator's password as the page last showed it.
   std::string shownAdminPassword_;
+  // The proxy server's value and the address and port boxes it was shown in.
+  struct ShownProxy {
+    std::string value, address, port;
+  } shownProxy_;
 };

@@ -106,16 +106,16 @@ void TNetWorkFrame::LoadBrowserSettings() {
   ReadValue(kProxy, "Proxy_Enable", "0", "", value);
   chkEnableProxy->SetChecked(YesNoToBool(value));
 
-  // The port follows the last ":", so a scheme ("http://host:80") stays with
-  // the address; a value without ":" is all address.
+  // The port follows the last ":" when what follows it is a port (digits, or
+  // nothing), so a scheme ("http://host:80") stays with the address; any
+  // other value ("http://host", "[fe80::1]") is all address.
   ReadValue(kProxy, "HTTP_Proxy_Server", "", "", value);
-  if (size_t colon = value.rfind(':'); colon != std::string::npos) {
-    edHTTPProxyAddress->SetText(value.substr(0, colon));
-    edHTTPProxyPort->SetText(value.substr(colon + 1));
-  } else {
-    edHTTPProxyAddress->SetText(value);
-    edHTTPProxyPort->SetText("");
-  }
+  const size_t colon = value.rfind(':');
+  const bool hasPort = colon != std::string::npos &&
+                       value.find_first_not_of("0123456789", colon + 1) == std::string::npos;
+  edHTTPProxyAddress->SetText(hasPort ? value.substr(0, colon) : value);
+  edHTTPProxyPort->SetText(hasPort ? value.substr(colon + 1) : "");
+  shownProxy_ = {value, edHTTPProxyAddress->Text(), edHTTPProxyPort->Text()};
 
   ReadValue(kProxy, "Use_Same_Proxy", "1", "", value);
   chkUseSameProxy->SetChecked(YesNoToBool(value));
@@ -131,8 +131,12 @@ void TNetWorkFrame::SaveBrowserSettings() {
   WriteValue("Branding", "BrandIEUsingUnattended", BoolToYesNo(chkUseProxy->Checked()));
   WriteValue(kProxy, "Proxy_Enable", chkEnableProxy->Checked() ? "1" : "0");
 
+  // Boxes left as they showed a value give it back as it was read, an empty
+  // port after ":" included.
   std::string address = edHTTPProxyAddress->Text(), port = edHTTPProxyPort->Text();
-  WriteValue(kProxy, "HTTP_Proxy_Server", port.empty() && !address.empty() ? address : address + ":" + port);
+  if (address != shownProxy_.address || port != shownProxy_.port || shownProxy_.value.empty())
+    shownProxy_ = {port.empty() && !address.empty() ? address : address + ":" + port, address, port};
+  WriteValue(kProxy, "HTTP_Proxy_Server", shownProxy_.value);
 
   WriteValue(kProxy, "Use_Same_Proxy", chkUseSameProxy->Checked() ? "1" : "0");
 

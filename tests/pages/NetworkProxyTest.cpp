@@ -43,7 +43,11 @@ TEST_F(NetworkProxyTest, ValuesSurviveALoadAndASave) {
        "*.corp.example;<local>"},
       {"[fe80::1]:3128", "[fe80::1]", "3128", "[fe80::1]:3128", "<LOCAL>", false, "<LOCAL>", "<LOCAL>"},
       {":", "", "", ":", "a.example;b.example", false, "a.example;b.example", "a.example;b.example"},
-      {":::", "::", "", "::", "<local>;a.example", true, ";a.example", ";a.example;<local>"},
+      {":::", "::", "", ":::", "<local>;a.example", true, ";a.example", ";a.example;<local>"},
+      {"http://proxy", "http://proxy", "", "http://proxy", "", false, "", ""},
+      {"proxyhost:", "proxyhost", "", "proxyhost:", "", false, "", ""},
+      {"[fe80::1]", "[fe80::1]", "", "[fe80::1]", "", false, "", ""},
+      {"http://[fe80::1]:3128", "http://[fe80::1]", "3128", "http://[fe80::1]:3128", "", false, "", ""},
       {":8080", "", "8080", ":8080", "a.example;<local>;<local>", true, "a.example;;<local>",
        "a.example;;<local>;<local>"},
   };
@@ -85,6 +89,13 @@ TEST_F(NetworkProxyTest, TheOperatorsBoxesAreJoinedIntoTheKeys) {
   EXPECT_EQ(Value("Proxy", "Proxy_Override"), "*.corp.example;<local>");
   EXPECT_NE(Text().find("Proxy_Override=\"*.corp.example;<local>\""), std::string::npos)
       << "a list with \";\" must stay quoted for setup's parser";
+
+  // A port given to an address read without one ("http://proxy" has none).
+  Load(Ini({"[Proxy]", "HTTP_Proxy_Server=http://proxy"}));
+  ClickTab(*page->pc_network, *page->tsProxy);
+  Type(*page->edHTTPProxyPort, "8080");
+  page->SaveSettings();
+  EXPECT_EQ(Value("Proxy", "HTTP_Proxy_Server"), "http://proxy:8080");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 // Files for the profile tests: a file of given bytes in a scratch folder, and
-// the real answer files beside the repository.
+// the real answer files kept with the tests (tests/samples).
 
 #include "support/TestFiles.h"
 

@@ -184,6 +184,31 @@ TEST_F(EditorInput, AnAnswerFileThatCouldNotBeCopiedIsNotReplacedBySave) {
   EXPECT_FALSE(FileExists(answerFile + ".new"));
 }
 
+// Notepad's "Unicode": UTF-16, little-endian, with a byte-order mark.
+std::string Utf16(const std::wstring& text) {
+  std::string bytes = "\xFF\xFE";
+  for (wchar_t c : text) bytes += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  return bytes;
+}
+
+TEST_F(EditorInput, AUtf16AnswerFileTakesTheEditsInUtf16) {
+  const std::wstring text = L"; \u4E2D\u6587 comment\r\n[UserData]\r\nComputerName = PC01\r\nFullName = \"Иванов\"\r\n"
+                            L"OrgName = \"ООО\"\r\nProductKey = \"XXXXX-XXXXX-XXXXX-XXXXX-XXXXX\"\r\n";
+  WriteWholeFile(answerFile, Utf16(text));
+  Start("-f:winnt.sif");
+  ASSERT_TRUE(WaitForDialog());
+  EXPECT_EQ(Text("edComputerName"), "PC01");
+  SetText("edComputerName", "NEWPC");
+  ShowPreview();
+  EXPECT_NE(PreviewText().find("ComputerName = NEWPC\r\nFullName = \"Иванов\""), std::string::npos)
+      << "the preview shows the text, not its bytes: " << PreviewText();
+  ClickButton("btnSave");
+  EXPECT_EQ(Finish(), 0);
+  std::wstring expected = text;
+  expected.replace(expected.find(L"PC01"), 4, L"NEWPC");
+  EXPECT_EQ(ReadWholeFile(answerFile), Utf16(expected));
+}
+
 // Arguments that name no answer file leave the default one in place.
 class EditorIgnoredArgument : public EditorRun {
  protected:

@@ -82,8 +82,8 @@ bool StageCopy(const std::string& from, const std::string& staged) {
   if (ok) {
     bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD got = 0;
-    ok = bytes.empty() || (ReadFile(source, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
-                           got == bytes.size());
+    ok = bytes.empty() ||
+         (ReadFile(source, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size());
   }
   DWORD error = ok ? 0 : GetLastError();
   CloseHandle(source);
@@ -220,8 +220,7 @@ int RunMainSequence() {
     if (!CopyAnswerToWorkingCopy()) {
       const DWORD error = GetLastError();
       RemoveWorkingCopy();
-      if (IsFile(AnswerFileName) || (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND))
-        copyError = error;
+      if (IsFile(AnswerFileName) || (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)) copyError = error;
     }
     InitSourcePath();
     InitSourceRoot();

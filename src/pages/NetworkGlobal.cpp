@@ -111,8 +111,8 @@ void TNetWorkFrame::LoadBrowserSettings() {
   // other value ("http://host", "[fe80::1]") is all address.
   ReadValue(kProxy, "HTTP_Proxy_Server", "", "", value);
   const size_t colon = value.rfind(':');
-  const bool hasPort = colon != std::string::npos &&
-                       value.find_first_not_of("0123456789", colon + 1) == std::string::npos;
+  const bool hasPort =
+      colon != std::string::npos && value.find_first_not_of("0123456789", colon + 1) == std::string::npos;
   edHTTPProxyAddress->SetText(hasPort ? value.substr(0, colon) : value);
   edHTTPProxyPort->SetText(hasPort ? value.substr(colon + 1) : "");
   shownProxy_ = {value, edHTTPProxyAddress->Text(), edHTTPProxyPort->Text()};

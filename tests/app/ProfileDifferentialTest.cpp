@@ -445,9 +445,9 @@ TEST(ProfileDifferential, Utf16FilesAreEditedInUtf16AsThePlatformDoes) {
       EXPECT_EQ(bytes.substr(0, 18), utf16.substr(0, 18)) << "the comment stays";
     }
     for (const auto& file : {ours, theirs}) {
-      for (const auto& [section, key, value] : {std::tuple{"UserData", "FullName", "Иванов"},
-                                                std::tuple{"UserData", "OrgName", "ООО"},
-                                                std::tuple{"Identification", "JoinWorkgroup", "ОТДЕЛ"}}) {
+      for (const auto& [section, key, value] :
+           {std::tuple{"UserData", "FullName", "Иванов"}, std::tuple{"UserData", "OrgName", "ООО"},
+            std::tuple{"Identification", "JoinWorkgroup", "ОТДЕЛ"}}) {
         EXPECT_EQ(profile::ReadString(file, section, key, "", 261), value) << file;
         EXPECT_EQ(PlatformRead(file, section, key, "", 261), value) << file;
       }

@@ -747,8 +747,7 @@ class CorpusRun : public EditorRun, public testing::WithParamInterface<CorpusCas
     const std::string textBefore = Decoded(original_), textAfter = Decoded(after);
     const std::set<std::string> owned =
         visited_ ? PageSections(before, textBefore, textAfter) : std::set<std::string>{"USERDATA"};
-    const std::string difference =
-        LinesDifference(LinesOutside(textBefore, owned), LinesOutside(textAfter, owned));
+    const std::string difference = LinesDifference(LinesOutside(textBefore, owned), LinesOutside(textAfter, owned));
     EXPECT_TRUE(difference.empty()) << "outside the pages' sections: " << difference;
     auto was = [&](const char* key) { return ValueIn(before, "UserData", key); };
     const std::pair<const char*, std::optional<std::string>> expected[] = {

@@ -201,7 +201,8 @@ TEST_F(PreviewTest, AWriteThatFailsMidwayLeavesTheWorkingCopyAsItWas) {
 
 TEST_F(PreviewTest, AUtf16WorkingCopyIsShownAsTextAndAnEditStaysUtf16) {
   std::string utf16 = "\xFF\xFE";
-  for (wchar_t c : std::wstring(L"[UserData]\r\nFullName=Иванов\r\n")) utf16 += std::string{char(c & 0xFF), char(c >> 8)};
+  for (wchar_t c : std::wstring(L"[UserData]\r\nFullName=Иванов\r\n"))
+    utf16 += std::string{char(c & 0xFF), char(c >> 8)};
   WriteWholeFile(WorkFileName, utf16);
   TdlgSettings dlg({ClassOf<TFramePreview>()});
   RunModal(dlg, [&] {

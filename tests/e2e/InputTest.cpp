@@ -192,8 +192,9 @@ std::string Utf16(const std::wstring& text) {
 }
 
 TEST_F(EditorInput, AUtf16AnswerFileTakesTheEditsInUtf16) {
-  const std::wstring text = L"; \u4E2D\u6587 comment\r\n[UserData]\r\nComputerName = PC01\r\nFullName = \"Иванов\"\r\n"
-                            L"OrgName = \"ООО\"\r\nProductKey = \"XXXXX-XXXXX-XXXXX-XXXXX-XXXXX\"\r\n";
+  const std::wstring text =
+      L"; \u4E2D\u6587 comment\r\n[UserData]\r\nComputerName = PC01\r\nFullName = \"Иванов\"\r\n"
+      L"OrgName = \"ООО\"\r\nProductKey = \"XXXXX-XXXXX-XXXXX-XXXXX-XXXXX\"\r\n";
   WriteWholeFile(answerFile, Utf16(text));
   Start("-f:winnt.sif");
   ASSERT_TRUE(WaitForDialog());

@@ -210,9 +210,8 @@ TEST_F(AdminPasswordRun, ATypedPasswordIsStoredAsPlainTextAndAnUntouchedHashStay
     ClickButton("btnSave");
     ASSERT_EQ(Finish(), 0);
     if (*typed)
-      EXPECT_EQ(ReadWholeFile(answerFile),
-                Replace(kAnswerFile, "AdminPassword = \"*\"",
-                        "AdminPassword = Пароль1\r\nEncryptedAdminPassword = No"));
+      EXPECT_EQ(ReadWholeFile(answerFile), Replace(kAnswerFile, "AdminPassword = \"*\"",
+                                                   "AdminPassword = Пароль1\r\nEncryptedAdminPassword = No"));
     else
       EXPECT_EQ(ReadWholeFile(answerFile), hashed) << "a visit without typing changes neither key";
   }

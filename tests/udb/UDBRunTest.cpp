@@ -78,9 +78,9 @@ TEST_F(UDBRunTest, AnsweringAnErrorBoxStopsTheCountdown) {
   WriteWholeFile(folder / "UDB" + "\\Site.UDB",
                  "[UniqueIds]\r\nACC-PC02 = UserData,KIVEDITOR\r\n"
                  "[ACC-PC02:UserData]\r\n[Bad = 1\r\n[ACC-PC02:KIVEDITOR]\r\nDescription1 = Касса\r\n");
-  WriteWholeFile(folder / "KivEdt.ini", "[KivEditor]\r\nTimeOut=3\r\n" +
-                                            ReadWholeFile(folder / "KivEdt.ini").substr(
-                                                ReadWholeFile(folder / "KivEdt.ini").find("[UDB]")));
+  WriteWholeFile(folder / "KivEdt.ini",
+                 "[KivEditor]\r\nTimeOut=3\r\n" +
+                     ReadWholeFile(folder / "KivEdt.ini").substr(ReadWholeFile(folder / "KivEdt.ini").find("[UDB]")));
   Start("-f:" + answerFile);
   HWND box = WaitForMessageBox(20000);
   ASSERT_TRUE(box) << "no box about the failed merge";

@@ -26,6 +26,7 @@ win32:
 
 # Both builds' suites side by side, each in a Wine session of its own.
 test: build
+	@tools/check-layers
 	@tools/check-exe build/win64/KivEdt.exe x86-64
 	@tools/check-exe build/win32/KivEdt.exe i386
 	tools/run-tests

@@ -3,16 +3,30 @@
 
 #include "dialog/Dlg_Settings.h"
 
-#include "app/ProfileEngine.h"
-#include "dialog/KbdUtils.h"
+#include "profile/ProfileEngine.h"
+#include "setup/KbdUtils.h"
 #include "gui/Application.h"
 
+#include <functional>
 #include <memory>
 
 using namespace gui;
 
 namespace {
 const Font kSansSerif8{.name = "MS Sans Serif", .height = -11, .charset = DEFAULT_CHARSET};
+}
+
+void ApplyFontCharset(Control* component) {
+  const BYTE charset = GetFontMapperCharset();
+  std::function<void(Control*)> apply = [&](Control* owner) {
+    for (const auto& child : owner->Children()) {
+      Font font = child->GetFont();
+      font.charset = charset;
+      child->SetFont(font);
+      apply(child.get());
+    }
+  };
+  apply(component);
 }
 
 TdlgSettings::TdlgSettings(const std::vector<TCommonSettingsFrameClass>& pages)

@@ -8,6 +8,11 @@
 
 #include <vector>
 
+// Gives every control under `component`, at any depth, the font mapper's
+// charset, so that Cyrillic shows whatever the half-installed system's
+// defaults.
+void ApplyFontCharset(gui::Control* component);
+
 class TdlgSettings : public gui::Form {
  public:
   // CreateWithPages: the dialog with a tab for every page class whose data

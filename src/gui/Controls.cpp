@@ -3,6 +3,7 @@
 #include "gui/Controls.h"
 
 #include "gui/Form.h"
+#include "sys/TextUtils.h"
 
 #include <commctrl.h>
 
@@ -20,11 +21,6 @@ DWORD LabelStyle(TextAlign alignment) {
     case TextAlign::Left: break;
   }
   return SS_LEFT;
-}
-
-bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
-  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
-                        static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
 }  // namespace
@@ -415,7 +411,7 @@ void ComboBox::SetItemData(int index, const std::string& data) { items_.at(stati
 
 int ComboBox::IndexOf(const std::string& text) const {
   for (size_t i = 0; i < items_.size(); ++i)
-    if (SameTextIgnoringCase(items_[i].text, text)) return static_cast<int>(i);
+    if (SameLocaleText(items_[i].text, text)) return static_cast<int>(i);
   return -1;
 }
 

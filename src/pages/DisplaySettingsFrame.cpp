@@ -3,22 +3,13 @@
 
 #include "pages/DisplaySettingsFrame.h"
 
-#include "dialog/KbdUtils.h"
+#include "sys/TextUtils.h"
 
 using namespace gui;
 
 namespace {
 
 const char kSection[] = "Display";
-
-bool SameAsciiText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
 
 // Selects the item whose text is exactly the value, else the default item.
 void SelectExact(ComboBox* box, const std::string& value) {

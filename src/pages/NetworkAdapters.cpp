@@ -3,8 +3,8 @@
 
 #include "pages/NetworkFrameUnit.h"
 
-#include "app/ProfileEngine.h"
-#include "dialog/KbdUtils.h"
+#include "profile/ProfileEngine.h"
+#include "sys/TextUtils.h"
 
 using namespace gui;
 

@@ -4,9 +4,9 @@
 
 #include "pages/NetworkFrameUnit.h"
 
-#include "dialog/KbdUtils.h"
+#include "sys/TextUtils.h"
 
-#include "app/Profile.h"
+#include "profile/Profile.h"
 
 using namespace gui;
 
@@ -19,16 +19,11 @@ const char kNetworking[] = "Networking";
 const char kGuiUnattended[] = "GuiUnattended";
 const char kDefaultTcpipSection[] = "params.MS_TCPIP";
 
-bool SameTextInLocale(const std::string& a, const std::string& b) {
-  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
-                        static_cast<int>(b.size())) == CSTR_EQUAL;
-}
-
 }  // namespace
 
 bool YesNoToBool(const std::string& text) {
   std::string value = TrimBlanks(text);
-  return SameTextInLocale(value, "YES") || SameTextInLocale(value, "1");
+  return SameLocaleText(value, "YES") || SameLocaleText(value, "1");
 }
 
 std::string BoolToYesNo(bool flag) { return flag ? "Yes" : "No"; }

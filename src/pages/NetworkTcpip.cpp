@@ -2,8 +2,8 @@
 // written back when the adapter box is entered and read when another adapter
 // is chosen.
 
-#include "app/ProfileEngine.h"
-#include "dialog/KbdUtils.h"
+#include "profile/ProfileEngine.h"
+#include "sys/TextUtils.h"
 #include "pages/NetworkFrameUnit.h"
 
 #include <cerrno>

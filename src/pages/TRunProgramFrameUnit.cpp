@@ -3,7 +3,7 @@
 
 #include "pages/TRunProgramFrameUnit.h"
 
-#include "app/Launcher.h"
+#include "sys/Launcher.h"
 #include "gui/Application.h"
 #include "gui/Form.h"
 
@@ -29,7 +29,6 @@ class ReadingConfig {
 
 }  // namespace
 
-std::string ConfigFileName() { return ProgramDirectory() + "KivEdt.ini"; }
 
 TRunProgramFrame::TRunProgramFrame(Control* owner) : TCommonSettingsFrame(owner, "RunProgramFrame") {}
 

@@ -3,6 +3,7 @@
 // "KivEdt.ini" section "Commands"; a button starts its command at once.
 
 #include "dialog/CommonSettringFrame.h"
+#include "setup/EditorConfig.h"
 
 #include <string>
 #include <vector>
@@ -29,5 +30,3 @@ class TRunProgramFrame : public TCommonSettingsFrame {
   int y_ = 0;
 };
 
-// The path of "KivEdt.ini" beside the running program.
-[[nodiscard]] std::string ConfigFileName();

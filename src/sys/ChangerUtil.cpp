@@ -3,6 +3,7 @@
 #include "sys/ChangerUtil.h"
 
 #include "sys/NativeApi.h"
+#include "sys/TextUtils.h"
 
 #include <algorithm>
 #include <climits>
@@ -42,12 +43,6 @@ std::wstring ToWide(const std::string& text) {
 std::string AnsiUpper(std::string text) {
   if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
   return text;
-}
-
-bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
-  auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
 }
 
 // The rest of a disk directory's name as a number, -1 when it is none.
@@ -142,7 +137,7 @@ std::optional<std::string> FindPartitionLink(const std::string& deviceName) {
       const std::string link = disk + "\\" + entry;
       const std::string target = ToAnsi(QuerySymbolicLinkTarget(ToWide(link)));
       // A link that cannot be read points nowhere, not at a nameless device.
-      if (!target.empty() && SameIgnoringAsciiCase(target, deviceName)) return link;
+      if (!target.empty() && SameAsciiText(target, deviceName)) return link;
     }
   }
   return std::nullopt;

@@ -12,7 +12,7 @@
 #include "e2e/EditorRun.h"
 #include "sys/WineObjects.h"
 
-#include "app/Profile.h"
+#include "profile/Profile.h"
 
 #include <algorithm>
 #include <cctype>

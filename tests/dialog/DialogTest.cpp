@@ -2,11 +2,11 @@
 // test: which pages exist, when they load, save and check.
 
 #include "dialog/Dlg_Settings.h"
-#include "dialog/KbdUtils.h"
+#include "setup/KbdUtils.h"
 #include "support/Operator.h"
 #include "support/TestFiles.h"
 
-#include "app/Profile.h"
+#include "profile/Profile.h"
 
 #include <gtest/gtest.h>
 

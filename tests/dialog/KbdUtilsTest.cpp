@@ -1,7 +1,8 @@
 // Registry fix-ups, the font charset, the keyboard indicator and NextToken.
 
 #include "dialog/Dlg_Settings.h"
-#include "dialog/KbdUtils.h"
+#include "setup/KbdUtils.h"
+#include "sys/TextUtils.h"
 #include "support/Operator.h"
 #include "support/TestFiles.h"
 

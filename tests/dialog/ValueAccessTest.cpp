@@ -4,7 +4,7 @@
 #include "dialog/CommonSettringFrame.h"
 #include "gui/Form.h"
 #include "support/TestFiles.h"
-#include "app/Profile.h"
+#include "profile/Profile.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,13 @@
 // item deleting its keys.
 
 #include "dialog/Dlg_Settings.h"
-#include "dialog/PreviewFrame.h"
+#include "pages/PreviewFrame.h"
 #include "pages/DisplaySettingsFrame.h"
 #include "pages/IdentificationFrame.h"
 #include "support/Operator.h"
 #include "support/TestFiles.h"
 
-#include "app/Profile.h"
+#include "profile/Profile.h"
 
 #include <gtest/gtest.h>
 

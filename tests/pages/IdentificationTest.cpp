@@ -5,7 +5,7 @@
 #include "support/Operator.h"
 #include "support/TestFiles.h"
 
-#include "app/Profile.h"
+#include "profile/Profile.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // The network page on a form of its own over a scratch working copy, shown
 // so that the operator's clicks, typing and picks reach it.
 
-#include "app/Profile.h"
+#include "profile/Profile.h"
 #include "pages/NetworkFrameUnit.h"
 #include "support/Operator.h"
 #include "support/TestFiles.h"

@@ -2,7 +2,7 @@
 // with the registry fix-ups made, so that the font mapper's charset exists
 // on a machine (or a fresh Wine prefix) that never ran the program.
 
-#include "dialog/KbdUtils.h"
+#include "setup/KbdUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,0 @@
-// KivEdt: entry point.
-
-#include "app/MainSequence.h"
-
-#include <windows.h>
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunMainSequence(); }

@@ -1,0 +1,29 @@
+#pragma once
+// AnswerFile: the answer file being edited and its working copy, and the
+// value access the pages and start-up use.
+
+#include <string>
+#include <vector>
+
+// The answer file being edited, its working copy (the same name with ".new"
+// appended) and the editor directives of the computer chosen on the UDB page.
+extern std::string AnswerFileName;
+extern std::string WorkFileName;
+extern std::vector<std::string> EditorDirectives;
+
+// Copies the answer file over the working copy. The copy is writable whatever
+// the answer file's attributes: one marked read-only must not pass the mark
+// on, or every write of the pages would fail and the copy outlive the run.
+// False when the copy failed, the reason in GetLastError.
+[[nodiscard]] bool CopyAnswerToWorkingCopy();
+// Removes the working copy, read-only or not.
+void RemoveWorkingCopy();
+
+// One value from `fileName`, or from the working copy when it is empty, read
+// into a 261-character buffer: at most 260 characters; the default when the
+// file, section or key is missing.
+void ReadProfileValue(const std::string& section, const std::string& key, const std::string& defaultValue,
+                      const std::string& fileName, std::string& value);
+// One value written into the working copy; an empty value leaves the key
+// present and empty.
+void WriteProfileValue(const std::string& section, const std::string& key, const std::string& value);

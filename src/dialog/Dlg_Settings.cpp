@@ -79,6 +79,14 @@ TdlgSettings::TdlgSettings(const std::vector<TCommonSettingsFrameClass>& pages)
   ApplyFontCharset(this);
   lblKeyBoardIndicator->SetCaption(GetKeyboardLayoutText());
 
+  // Every action of the operator on a page (a pick, a change) is one
+  // operation of the profile engine, as the dialog's own are.
+  if (Application* application = Application::Current())
+    application->EventScope = [](const std::function<void()>& handler) {
+      profile::Batch batch;
+      handler();
+    };
+
   profile::Batch batch;
 
   for (const auto& pageClass : pages)
@@ -91,6 +99,10 @@ TdlgSettings::TdlgSettings(const std::vector<TCommonSettingsFrameClass>& pages)
   }
   if (TCommonSettingsFrame* first = PageOf(PC->ActivePage())) first->LoadSettings();
   ArrangeButtons();
+}
+
+TdlgSettings::~TdlgSettings() {
+  if (Application* application = Application::Current()) application->EventScope = nullptr;
 }
 
 void TdlgSettings::AddPage(const TCommonSettingsFrameClass& pageClass) {

@@ -18,6 +18,7 @@ class TdlgSettings : public gui::Form {
   // CreateWithPages: the dialog with a tab for every page class whose data
   // is available, in the order given; the first page is loaded.
   explicit TdlgSettings(const std::vector<TCommonSettingsFrameClass>& pages);
+  ~TdlgSettings() override;
 
   gui::Panel* pnlButtons = nullptr;
   gui::Button* btnSave = nullptr;

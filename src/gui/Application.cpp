@@ -46,6 +46,8 @@ Application::~Application() {
   g_application = nullptr;
 }
 
+Application* Application::Current() noexcept { return g_application; }
+
 Application& Application::Instance() {
   if (!g_application) throw std::logic_error("No application object");
   return *g_application;
@@ -63,7 +65,7 @@ void Application::ReportException() noexcept {
     message = "Unknown error";
   }
   if (!g_application) {
-    MessageBoxA(nullptr, message.c_str(), "KivEdt", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    MessageBoxA(nullptr, message.c_str(), nullptr, MB_OK | MB_ICONSTOP | MB_TASKMODAL);
     return;
   }
   if (g_application->exceptionHandler_)
@@ -127,6 +129,19 @@ void Application::DispatchOne(MSG& msg) {
 void Application::ModalStarted(Form* form) {
   modalForms_.push_back(form);
   if (modalForms_.size() == 1 && OnModalBegin) OnModalBegin();
+  for (size_t i = 0; i < postedErrors_.size(); ++i) PostMessageA(form->Handle(), kPostedErrorMessage, 0, 0);
+}
+
+void Application::PostError(const std::string& message) {
+  postedErrors_.push_back(message);
+  if (!modalForms_.empty()) PostMessageA(modalForms_.back()->Handle(), kPostedErrorMessage, 0, 0);
+}
+
+bool Application::TakePostedError(std::string& message) {
+  if (postedErrors_.empty()) return false;
+  message = postedErrors_.front();
+  postedErrors_.erase(postedErrors_.begin());
+  return true;
 }
 
 void Application::ModalFinished(Form* form) {
@@ -138,6 +153,8 @@ void Application::FormCreated(Form* form) { forms_.push_back(form); }
 void Application::FormDestroyed(Form* form) {
   forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
   ModalFinished(form);
+  // Errors posted for a form that never ran go with it.
+  if (forms_.empty()) postedErrors_.clear();
 }
 
 }  // namespace gui

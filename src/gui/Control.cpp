@@ -15,11 +15,11 @@ namespace gui {
 
 namespace {
 
-constexpr char kObjectProp[] = "KivObject";
+constexpr char kObjectProp[] = "GuiObject";
 // The component name, as a global atom, so that tests and automation find a
 // control by its design name from inside the process or from another one.
 constexpr char kNameProp[] = "KivName";
-constexpr char kContainerClass[] = "KivContainer";
+constexpr char kContainerClass[] = "GuiContainer";
 constexpr UINT_PTR kSubclassId = 1;
 
 void RegisterContainerClass(WNDPROC proc) {
@@ -30,7 +30,6 @@ void RegisterContainerClass(WNDPROC proc) {
   wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
   wc.lpfnWndProc = proc;
   wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   wc.lpszClassName = kContainerClass;
   if (!RegisterClassExA(&wc)) throw std::runtime_error("Cannot register the window class");
@@ -124,6 +123,12 @@ Control::Control(Control* parent, const Design& design, const WindowSpec& kind) 
 
   RegisterContainerClass(&WindowProcs::Container);
   DWORD style = kind.style;
+  DWORD exStyle = kind.exStyle;
+  if (design.borderStyle != BorderStyle::Kind) {
+    style &= ~static_cast<DWORD>(WS_BORDER);
+    exStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE);
+    if (design.borderStyle == BorderStyle::Single) style |= WS_BORDER;
+  }
   if (parent) {
     style |= WS_CHILD | WS_CLIPSIBLINGS;
     if (visible_) style |= WS_VISIBLE;
@@ -132,7 +137,7 @@ Control::Control(Control* parent, const Design& design, const WindowSpec& kind) 
   HWND parentHwnd = parent ? parent->hwnd_ : nullptr;
   HINSTANCE instance = GetModuleHandleA(nullptr);
   if (kind.className) {
-    hwnd_ = CreateWindowExA(kind.exStyle, kind.className, design.caption.c_str(), style, left_, top_, width_,
+    hwnd_ = CreateWindowExA(exStyle, kind.className, design.caption.c_str(), style, left_, top_, width_,
                             height_ + kind.dropDownHeight, parentHwnd, nullptr, instance, nullptr);
     if (!hwnd_) throw std::runtime_error("Cannot create window " + name_);
     SetPropA(hwnd_, kObjectProp, this);
@@ -146,7 +151,7 @@ Control::Control(Control* parent, const Design& design, const WindowSpec& kind) 
     }
     subclassed_ = true;
   } else {
-    CreateWindowExA(kind.exStyle, kContainerClass, design.caption.c_str(), style, left_, top_, width_, height_,
+    CreateWindowExA(exStyle, kContainerClass, design.caption.c_str(), style, left_, top_, width_, height_,
                     parentHwnd, nullptr, instance, this);
     if (!hwnd_) throw std::runtime_error("Cannot create window " + name_);
   }
@@ -436,6 +441,8 @@ void Control::SetAnchors(unsigned anchors) {
 void Control::SetEnabled(bool enabled) {
   enabled_ = enabled;
   EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+  // A kind whose colour follows the state shows the new one.
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 void Control::SetVisible(bool visible) {
@@ -584,7 +591,11 @@ bool Control::EventsAllowed() const noexcept {
 }
 
 void Control::Fire(const std::function<void()>& event) {
-  if (event && EventsAllowed()) event();
+  if (!event || !EventsAllowed()) return;
+  if (Application* application = Application::Current(); application && application->EventScope)
+    application->EventScope(event);
+  else
+    event();
 }
 
 }  // namespace gui

@@ -72,7 +72,8 @@ class Edit : public Control {
  protected:
   Edit(Control* parent, const Design& design, const WindowSpec& kind);
   void Command(WORD code) override;
-  [[nodiscard]] TColor KindColor() const noexcept override { return clWindow; }
+  // A disabled box is grey, as the text it cannot take.
+  [[nodiscard]] TColor KindColor() const noexcept override { return Enabled() ? clWindow : clBtnFace; }
 
  private:
   void ApplyEditDesign(const Design& design);
@@ -190,7 +191,8 @@ class ComboBox : public Control {
  protected:
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void Command(WORD code) override;
-  [[nodiscard]] TColor KindColor() const noexcept override { return clWindow; }
+  // A disabled box is grey, as the text it cannot take.
+  [[nodiscard]] TColor KindColor() const noexcept override { return Enabled() ? clWindow : clBtnFace; }
   [[nodiscard]] std::vector<HWND> HintWindows() const override;
   void MoveWindowTo(int left, int top, int width, int height) override;
 

@@ -17,7 +17,7 @@ namespace {
 
 // Dialog keys are acted on inside the form's window procedure, so that an
 // error of a handler they run is reported like any other.
-constexpr UINT kDialogKey = WM_APP + 0x4B1;
+constexpr UINT kDialogKey = kDialogKeyMessage;
 
 enum DialogAction : WPARAM {
   kNextControl,
@@ -55,13 +55,19 @@ Form::Form(const Design& design, Position position)
                .defaultHeight = 240}),
       position_(position) {
   SetClientSize(design.width >= 0 ? design.width : 320, design.height >= 0 ? design.height : 240);
+  if (HICON icon = Application::Instance().Icon()) {
+    SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  }
   Application::Instance().FormCreated(this);
 }
 
 Form::~Form() {
   DestroyChildren();
   if (tooltip_) DestroyWindow(tooltip_);
-  Application::Instance().FormDestroyed(this);
+  // Without an application object (ended before the form) nothing is left
+  // to tell; a destructor must not throw for it.
+  if (Application* application = Application::Current()) application->FormDestroyed(this);
 }
 
 int Form::ClientWidth() const { return ClientRect().right; }
@@ -252,6 +258,12 @@ LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
           if (Button* b = CancelButton()) b->Click();
           break;
       }
+      return 0;
+    }
+    case kPostedErrorMessage: {
+      // Thrown here, so that it goes the way of every error of an event.
+      std::string message;
+      if (Application::Instance().TakePostedError(message)) throw std::runtime_error(message);
       return 0;
     }
     case WM_CLOSE: Close(); return 0;

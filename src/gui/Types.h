@@ -53,8 +53,20 @@ enum class TextAlign { Left, Center, Right };
 enum class ComboStyle { DropDown, DropDownList };
 enum class ScrollBars { None, Vertical, Horizontal, Both };
 enum class Bevel { None, Raised, Lowered };
+// The frame around a control: its kind's own (the sunken edge of input
+// boxes), a single flat line, or none.
+enum class BorderStyle { Kind, Single, None };
 
 enum ModalResult : int { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL };
+
+// The toolkit's own window messages take WM_APP + 0x400 to WM_APP + 0x4FF;
+// a program's own messages stay below.
+enum ToolkitMessage : UINT {
+  kToolkitMessages = WM_APP + 0x400,
+  kDialogKeyMessage = kToolkitMessages,    // a dialog key, taken by the form
+  kPostedErrorMessage,                     // an error posted for the running form
+  kToolkitMessagesEnd = WM_APP + 0x500
+};
 
 // One control's design: what a form designer's table says of it. Fields not
 // given keep the kind's defaults; fields a kind does not have are ignored.
@@ -94,6 +106,7 @@ struct Design {
   std::optional<bool> autoSize{};  // labels size themselves to their caption by default
   Bevel bevel = Bevel::Raised;
   std::optional<bool> wordWrap{};  // memos wrap long lines by default
+  BorderStyle borderStyle = BorderStyle::Kind;
 
   // Handlers, named in the design after the control and its event.
   std::function<void()> onClick{};

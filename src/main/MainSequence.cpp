@@ -211,6 +211,8 @@ int RunMainSequence() {
   try {
     FixKeyboardLayouts();
     application.emplace();
+    application->Title = "KivEdt";
+    application->SetIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1)));
     ParseCommandLine();
     WorkFileName = AnswerFileName + ".new";
     // An answer file that exists but cannot be copied (held by another

@@ -3,7 +3,6 @@
 
 #include "pages/NetworkFrameUnit.h"
 
-#include "profile/ProfileEngine.h"
 #include "sys/TextUtils.h"
 
 using namespace gui;
@@ -121,12 +120,10 @@ void TNetWorkFrame::SaveShownAdapterEntry() {
 }
 
 void TNetWorkFrame::cbAdaptersEnter() {
-  profile::Batch batch;
   int index = cbAdapters->ItemIndex();
   if (index >= 0) SaveAdapterEntry(cbAdapters->ItemText(index));
 }
 
 void TNetWorkFrame::cbAdaptersChange() {
-  profile::Batch batch;
   LoadAdapterEntry(cbAdapters->Text());
 }

@@ -30,7 +30,6 @@ std::string BoolToYesNo(bool flag) { return flag ? "Yes" : "No"; }
 
 void SetEditEnabled(Control* control, bool enabled) {
   control->SetEnabled(enabled);
-  control->SetColor(enabled ? clWindow : clBtnFace);
 }
 
 TNetWorkFrame::TNetWorkFrame(Control* owner) : TCommonSettingsFrame(owner, "NetWorkFrame") {

@@ -2,7 +2,6 @@
 // written back when the adapter box is entered and read when another adapter
 // is chosen.
 
-#include "profile/ProfileEngine.h"
 #include "sys/TextUtils.h"
 #include "pages/NetworkFrameUnit.h"
 
@@ -182,12 +181,10 @@ void TNetWorkFrame::MapAdapterSections() {
 }
 
 void TNetWorkFrame::cbTCPIPAdaptersChange() {
-  profile::Batch batch;
   if (cbTCPIPAdapters->ItemIndex() >= 0) LoadAdapterTcpip(AdapterTcpipSection());
 }
 
 void TNetWorkFrame::cbTCPIPAdaptersEnter() {
-  profile::Batch batch;
   SaveAdapterTcpip(AdapterTcpipSection());
 }
 

@@ -7,8 +7,8 @@
 #include "setup/EditorConfig.h"
 #include "sys/Launcher.h"
 #include "sys/TextUtils.h"
-#include "profile/ProfileEngine.h"
 #include "setup/SourceLocation.h"
+#include "gui/Application.h"
 #include "gui/Form.h"
 #include "sys/ChangerUtil.h"
 #include "setup/UDBMerge.h"
@@ -21,9 +21,6 @@ namespace {
 
 const char kNoFile[] = "Файл не выбран";
 const char kUniqueUDB[] = "$UNIQUE$.UDB";
-// Posted to the page when a merge failed while the dialog was being built,
-// so that the error is shown from the dialog's own loop, over the dialog.
-constexpr UINT kShowLoadError = WM_APP + 0x4B;
 
 std::string WithBackslash(std::string path) {
   if (path.empty() || path.back() != '\\') path += '\\';
@@ -80,13 +77,10 @@ TUDBFrame::TUDBFrame(Control* owner) : TCommonSettingsFrame(owner, "UDBFrame") {
                               .showHint = true,
                               .tabOrder = 2,
                               .readOnly = true,
-                              .scrollBars = ScrollBars::Vertical});
-  // A flat border: a single line instead of the sunken edge of input boxes,
-  // since nothing is typed here.
-  HWND memo = memDescription->Handle();
-  SetWindowLongPtrA(memo, GWL_EXSTYLE, GetWindowLongPtrA(memo, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
-  SetWindowLongPtrA(memo, GWL_STYLE, GetWindowLongPtrA(memo, GWL_STYLE) | WS_BORDER);
-  SetWindowPos(memo, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+                              .scrollBars = ScrollBars::Vertical,
+                              // A flat line rather than the sunken edge of
+                              // input boxes, since nothing is typed here.
+                              .borderStyle = BorderStyle::Single});
 }
 
 TUDBFrame::~TUDBFrame() = default;
@@ -183,8 +177,6 @@ void TUDBFrame::LoadSettings() {
     }
     for (Control* control : std::initializer_list<Control*>{Label1, Label2, cbUDBFile, cbCompName})
       control->SetEnabled(enabled);
-    cbUDBFile->SetColor(enabled ? clWindow : clBtnFace);
-    cbCompName->SetColor(enabled ? clWindow : clBtnFace);
     if (!enabled) {
       ShowPlaceholder(cbUDBFile, "Нет файла");
       ShowPlaceholder(cbCompName, "Нет");
@@ -232,7 +224,6 @@ void TUDBFrame::OpenSelectedUDBFile() {
 }
 
 void TUDBFrame::cbUDBFileChange() {
-  profile::Batch batch;
   OpenSelectedUDBFile();
   if (cbCompName->ItemCount() == 0) return;
   cbCompName->SetItemIndex(0);
@@ -240,7 +231,6 @@ void TUDBFrame::cbUDBFileChange() {
 }
 
 void TUDBFrame::cbCompNameChange() {
-  profile::Batch batch;
   ShowDescription({});
   if (!UDBIni) {
     EditorDirectives.clear();
@@ -261,9 +251,9 @@ void TUDBFrame::SelectComputerWhileLoading() {
     cbCompNameChange();
   } catch (const std::exception& e) {
     // The page is built with the dialog, before its loop runs: an error
-    // thrown from here would take the whole dialog with it.
-    loadErrors_.push_back(e.what());
-    PostMessageA(Handle(), kShowLoadError, 0, 0);
+    // thrown from here would take the whole dialog with it. It is shown from
+    // the dialog's own loop, over the dialog.
+    Application::Instance().PostError(e.what());
   }
 }
 
@@ -272,15 +262,6 @@ void TUDBFrame::ShowDescription(const std::vector<std::string>& lines) {
   std::string text;
   for (size_t i = 0; i < lines.size(); ++i) text += (i == 0 ? "" : "\r\n") + lines[i];
   memDescription->SetText(text);
-}
-
-LRESULT TUDBFrame::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == kShowLoadError && !loadErrors_.empty()) {
-    std::string message = loadErrors_.front();
-    loadErrors_.erase(loadErrors_.begin());
-    throw std::runtime_error(message);
-  }
-  return TCommonSettingsFrame::WndProc(msg, wParam, lParam);
 }
 
 void TUDBFrame::SaveSettings() {

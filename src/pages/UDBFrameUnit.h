@@ -51,9 +51,6 @@ class TUDBFrame : public TCommonSettingsFrame {
   std::unique_ptr<TIniFile> UDBIni;  // the selected UDB file; none while no file is selected
   bool UniqueMode = false;
 
- protected:
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-
  private:
   // The selected file opened and its computers listed, none selected.
   void OpenSelectedUDBFile();
@@ -73,5 +70,4 @@ class TUDBFrame : public TCommonSettingsFrame {
   // Unique mode: the file and computer whose values were last merged into
   // the working copy; empty while none is.
   std::string uniqueMerged_;
-  std::vector<std::string> loadErrors_;
 };

@@ -14,9 +14,6 @@ class TIniFile {
   // Read with a 2048-character buffer: at most 2047 characters arrive.
   [[nodiscard]] std::string ReadString(const std::string& section, const std::string& key,
                                        const std::string& def) const;
-  // The value as a whole decimal number, or hexadecimal after "0x" or "$";
-  // the default when it is missing or is not such a number within int.
-  [[nodiscard]] int ReadInteger(const std::string& section, const std::string& key, int def) const;
   // Throws std::runtime_error "Unable to write to <file name>" when the file
   // could not be written.
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
@@ -28,10 +25,6 @@ class TIniFile {
   // gives (a duplicate key: the first line's, as the platform's functions
   // give it key by key); cleared first.
   void ReadSectionValues(const std::string& section, std::vector<std::string>& entries) const;
-  // The section names in file order; cleared first.
-  void ReadSections(std::vector<std::string>& sections) const;
-  // Whether the file has a section of that name, with keys or without.
-  [[nodiscard]] bool SectionExists(const std::string& section) const;
 
  private:
   std::string fileName_;

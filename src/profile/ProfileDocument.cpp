@@ -254,7 +254,6 @@ std::unique_ptr<ProfileDocument::Body> ProfileDocument::ParseBody(const Section&
 }
 
 const ProfileDocument::Body& ProfileDocument::BodyOf(const Section& section) const {
-  std::lock_guard lock(bodiesMutex_);
   auto& body = bodies_[section.index];
   if (!body) body = ParseBody(section);
   return *body;

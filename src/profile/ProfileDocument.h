@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -154,9 +153,7 @@ class ProfileDocument {
     uint32_t index;
   };
   std::vector<NameHash> sectionsByName_;
-  // Documents are shared between readers; the bodies parsed on demand are
-  // the only thing that changes in one, under this lock.
-  mutable std::mutex bodiesMutex_;
+  // The bodies parsed on demand: the only thing that changes in a document.
   mutable std::vector<std::unique_ptr<Body>> bodies_;
 };
 

@@ -19,7 +19,7 @@
 #include "profile/ProfileEngine.h"
 
 #include "sys/FileFunctions.h"
-#include "sys/ProcAddress.h"
+#include "sys/NativeApi.h"
 #include "sys/Wow64.h"
 #include <windows.h>
 #include <winternl.h>
@@ -27,7 +27,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <list>
-#include <mutex>
 
 namespace profile {
 
@@ -54,7 +53,6 @@ struct CachedFile {
   uint64_t batch = 0;  // the batch in which the content was last read or written
 };
 
-std::mutex g_mutex;
 std::list<CachedFile> g_cache;  // most recently used first
 int g_batchDepth = 0;
 uint64_t g_batch = 0;  // the batch open now, when g_batchDepth > 0
@@ -100,37 +98,22 @@ std::string FullPathName(const std::string& fileName) {
 // stands in and the file is compared byte for byte as on FAT.
 bool ReadStamp(HANDLE file, Stamp& stamp);
 
-// The native query of a file's stamps by name, bound at run time: the
-// documented calls that take a name report no change time.
-struct NativeCalls {
-  using QueryFullAttributes = LONG(NTAPI*)(POBJECT_ATTRIBUTES, PFILE_NETWORK_OPEN_INFORMATION);
-  using DosPathToNtPath = BOOLEAN(NTAPI*)(PCWSTR, PUNICODE_STRING, PWSTR*, PVOID);
-  using FreeString = VOID(NTAPI*)(PUNICODE_STRING);
-  using QueryInformationFile = LONG(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
-  QueryFullAttributes queryFullAttributes = nullptr;
-  QueryInformationFile queryInformationFile = nullptr;
-  DosPathToNtPath dosPathToNtPath = nullptr;
-  FreeString freeString = nullptr;
-};
+// The native queries of a file's stamps, through the native functions' slots:
+// the documented calls that take a name report no change time.
+native::NtQueryInformationFileProc QueryInformationFile() {
+  return native::BoundOrNull<native::NtQueryInformationFileProc>(native::slotNtQueryInformationFile,
+                                                                 "NtQueryInformationFile");
+}
 
-const NativeCalls& Native() {
-  static const NativeCalls calls = [] {
-    NativeCalls c;
-    if (HMODULE ntdll = GetModuleHandleA("ntdll.dll")) {
-      c.queryFullAttributes = sys::ProcAddress<NativeCalls::QueryFullAttributes>(ntdll, "NtQueryFullAttributesFile");
-      c.dosPathToNtPath = sys::ProcAddress<NativeCalls::DosPathToNtPath>(ntdll, "RtlDosPathNameToNtPathName_U");
-      c.freeString = sys::ProcAddress<NativeCalls::FreeString>(ntdll, "RtlFreeUnicodeString");
-      c.queryInformationFile = sys::ProcAddress<NativeCalls::QueryInformationFile>(ntdll, "NtQueryInformationFile");
-    }
-    return c;
-  }();
-  return calls;
+native::NtQueryFullAttributesFileProc QueryFullAttributesFile() {
+  return native::BoundOrNull<native::NtQueryFullAttributesFileProc>(native::slotNtQueryFullAttributesFile,
+                                                                    "NtQueryFullAttributesFile");
 }
 
 bool ReadStamp(HANDLE file, Stamp& stamp) {
   // FileNetworkOpenInformation: times, sizes and attributes in one call.
   constexpr auto kFileNetworkOpenInformation = static_cast<FILE_INFORMATION_CLASS>(34);
-  if (const auto query = Native().queryInformationFile) {
+  if (const auto query = QueryInformationFile()) {
     IO_STATUS_BLOCK status{};
     FILE_NETWORK_OPEN_INFORMATION info{};
     if (query(file, &status, &info, sizeof(info), kFileNetworkOpenInformation) >= 0) {
@@ -151,16 +134,19 @@ bool ReadStamp(HANDLE file, Stamp& stamp) {
 
 // Empty when the stamps cannot be asked by name.
 std::wstring NtPathName(const std::string& fullPath) {
-  const NativeCalls& native = Native();
-  if (!native.queryFullAttributes || !native.dosPathToNtPath || !native.freeString) return {};
+  const auto toNtPath = native::BoundOrNull<native::RtlDosPathNameToNtPathName_UProc>(
+      native::slotRtlDosPathNameToNtPathName_U, "RtlDosPathNameToNtPathName_U");
+  const auto freeString =
+      native::BoundOrNull<native::RtlFreeUnicodeStringProc>(native::slotRtlFreeUnicodeString, "RtlFreeUnicodeString");
+  if (!QueryFullAttributesFile() || !toNtPath || !freeString) return {};
   const int length = MultiByteToWideChar(CP_ACP, 0, fullPath.c_str(), -1, nullptr, 0);
   if (length <= 0) return {};
   std::wstring wide(static_cast<size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, fullPath.c_str(), -1, wide.data(), length);
   UNICODE_STRING nt{};
-  if (!native.dosPathToNtPath(wide.c_str(), &nt, nullptr, nullptr)) return {};
+  if (!toNtPath(wide.c_str(), &nt, nullptr, nullptr)) return {};
   std::wstring out(nt.Buffer, nt.Length / sizeof(WCHAR));
-  native.freeString(&nt);
+  freeString(&nt);
   return out;
 }
 
@@ -174,7 +160,8 @@ bool ReadStampByName(const std::wstring& ntPath, Stamp& stamp) {
   attributes.ObjectName = &name;
   attributes.Attributes = OBJ_CASE_INSENSITIVE;
   FILE_NETWORK_OPEN_INFORMATION info{};
-  if (Native().queryFullAttributes(&attributes, &info) < 0) return false;
+  const auto query = QueryFullAttributesFile();
+  if (!query || query(&attributes, &info) < 0) return false;
   stamp.size = info.EndOfFile.QuadPart;
   stamp.lastWrite = info.LastWriteTime.QuadPart;
   stamp.change = info.ChangeTime.QuadPart;
@@ -289,7 +276,6 @@ std::shared_ptr<const ProfileDocument> LoadProfile(const std::string& fileName) 
   sys::NativeFileSystem native;
   const std::string full = FullPathName(fileName);
   const std::string key = Fold(full);
-  std::lock_guard lock(g_mutex);
   if (const auto cached = Find(key); cached != g_cache.end()) {
     Stamp stamp;
     if (ReadStampByName(cached->ntPath, stamp) && Trusted(*cached, stamp)) {
@@ -309,7 +295,6 @@ bool EditProfile(const std::string& fileName, const ProfileEdit& edit, bool crea
   sys::NativeFileSystem native;
   const std::string full = FullPathName(fileName);
   const std::string key = Fold(full);
-  std::lock_guard lock(g_mutex);
   Handle file(CreateFileA(full.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                           createMissing ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) {
@@ -348,12 +333,10 @@ bool EditProfile(const std::string& fileName, const ProfileEdit& edit, bool crea
 }
 
 Batch::Batch() {
-  std::lock_guard lock(g_mutex);
   if (g_batchDepth++ == 0) ++g_batch;
 }
 
 Batch::~Batch() {
-  std::lock_guard lock(g_mutex);
   --g_batchDepth;
 }
 

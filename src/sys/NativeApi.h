@@ -45,6 +45,15 @@ using NtQueryDirectoryObjectProc = NTSTATUS(NTAPI*)(HANDLE directoryHandle, PVOI
 using NtQuerySymbolicLinkObjectProc = NTSTATUS(NTAPI*)(HANDLE linkHandle, PUNICODE_STRING linkTarget,
                                                        PULONG returnedLength);
 using RtlInitUnicodeStringProc = VOID(NTAPI*)(PUNICODE_STRING destination, PCWSTR source);
+// The file queries of the profile engine's stamps (a file's change time,
+// which the documented calls of XP do not report).
+using NtQueryInformationFileProc = NTSTATUS(NTAPI*)(HANDLE file, PIO_STATUS_BLOCK status, PVOID information,
+                                                    ULONG length, FILE_INFORMATION_CLASS informationClass);
+using NtQueryFullAttributesFileProc = NTSTATUS(NTAPI*)(POBJECT_ATTRIBUTES objectAttributes,
+                                                       PFILE_NETWORK_OPEN_INFORMATION information);
+using RtlDosPathNameToNtPathName_UProc = BOOLEAN(NTAPI*)(PCWSTR dosName, PUNICODE_STRING ntName, PWSTR* filePart,
+                                                         PVOID relativeName);
+using RtlFreeUnicodeStringProc = VOID(NTAPI*)(PUNICODE_STRING string);
 
 // The slot table: null at start, filled once on first use and never reset by
 // the program.
@@ -54,6 +63,10 @@ enum Slot : size_t {
   slotNtQueryDirectoryObject,
   slotNtQuerySymbolicLinkObject,
   slotRtlInitUnicodeString,
+  slotNtQueryInformationFile,
+  slotNtQueryFullAttributesFile,
+  slotRtlDosPathNameToNtPathName_U,
+  slotRtlFreeUnicodeString,
   SlotCount
 };
 extern void* Slots[SlotCount];
@@ -63,6 +76,18 @@ extern void* Slots[SlotCount];
 // loaded. Raises EJwaLoadLibraryError or EJwaGetProcAddressError and leaves
 // the slot null when it cannot be had, so a later call tries again.
 void BindProcSlot(void*& slot, const char* libraryName, const char* functionName);
+
+// The function of a slot of ntdll, bound as BindProcSlot binds it, or null
+// when it cannot be had: for callers that have a way round its absence.
+template <class Proc>
+[[nodiscard]] Proc BoundOrNull(Slot slot, const char* functionName) noexcept {
+  try {
+    BindProcSlot(Slots[slot], "ntdll.dll", functionName);
+  } catch (const EJwaError&) {
+    return nullptr;
+  }
+  return reinterpret_cast<Proc>(Slots[slot]);
+}
 
 // The forwarding operations: bind their slot, then call through it with the
 // arguments unchanged and return the native result.

@@ -267,6 +267,29 @@ TEST_F(ControlsTest, PanelAndGroupBoxHoldChildren) {
   EXPECT_EQ(FindNamedWindow(form->Handle(), "btn"), nullptr);
 }
 
+TEST_F(ControlsTest, InputBoxesTurnGreyWhenDisabledAndBordersFollowTheDesign) {
+  auto* edit = form->Add<Edit>({.name = "edBox"});
+  auto* combo = form->Add<ComboBox>({.name = "cbBox", .top = 30});
+  auto* flat = form->Add<Memo>({.name = "memFlat", .top = 60, .borderStyle = BorderStyle::Single});
+  auto* bare = form->Add<Panel>({.name = "pnlBare", .top = 160, .borderStyle = BorderStyle::None});
+  for (Control* box : std::initializer_list<Control*>{edit, combo}) {
+    EXPECT_EQ(box->EffectiveColor(), clWindow) << box->Name();
+    box->SetEnabled(false);
+    EXPECT_EQ(box->EffectiveColor(), clBtnFace) << box->Name();
+    box->SetEnabled(true);
+    EXPECT_EQ(box->EffectiveColor(), clWindow) << box->Name();
+  }
+  // A colour of the design's own wins over the state's.
+  edit->SetColor(clNavy);
+  edit->SetEnabled(false);
+  EXPECT_EQ(edit->EffectiveColor(), clNavy);
+  EXPECT_TRUE(GetWindowLongA(edit->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  // An edit box given a single line draws it itself, inside its client area.
+  EXPECT_FALSE(GetWindowLongA(flat->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  EXPECT_FALSE(GetWindowLongA(bare->Handle(), GWL_STYLE) & WS_BORDER);
+  EXPECT_FALSE(GetWindowLongA(bare->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+}
+
 TEST_F(ControlsTest, TagAndTabOrderReadBack) {
   auto* a = form->Add<Button>({.name = "a", .tag = 42});
   auto* b = form->Add<Button>({.name = "b"});

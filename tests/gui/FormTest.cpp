@@ -242,9 +242,14 @@ TEST(Exceptions, AnErrorWhileLeavingAPageKeepsThePageAndIsReported) {
   EXPECT_EQ(recorder.Messages(), std::vector<std::string>{"Cannot create file"});
 }
 
-TEST(Exceptions, TheDefaultHandlerShowsTheMessageInABox) {
+TEST(Exceptions, TheDefaultHandlerShowsTheMessageInABoxUnderTheProgramsName) {
   Dialog d;
   MessageBoxAnswerer answerer;
+  struct Named {
+    std::string saved = Application::Instance().Title;
+    Named() { Application::Instance().Title = "Программа"; }
+    ~Named() { Application::Instance().Title = saved; }
+  } named;
   d.save->OnClick = [&] { throw std::runtime_error("Text exceeds memo capacity"); };
   int result = RunModal(d.form, [&] {
     Click(*d.save);
@@ -253,7 +258,28 @@ TEST(Exceptions, TheDefaultHandlerShowsTheMessageInABox) {
   EXPECT_EQ(result, mrOk) << "the button's result was given before the handler failed";
   ASSERT_EQ(answerer.Boxes().size(), 1u);
   EXPECT_EQ(answerer.Boxes()[0].text, "Text exceeds memo capacity");
-  EXPECT_EQ(answerer.Boxes()[0].caption, Application::Instance().Title);
+  EXPECT_EQ(answerer.Boxes()[0].caption, "Программа");
+}
+
+TEST(Exceptions, AnErrorPostedWhileAFormIsBuiltIsReportedOnceItsLoopRuns) {
+  ExceptionRecorder recorder;
+  {
+    // A form that never runs takes its posted error with it.
+    Dialog unshown;
+    Application::Instance().PostError("never shown");
+  }
+  Dialog d;
+  Application::Instance().PostError("Unable to write to winnt.sif.new");
+  EXPECT_TRUE(recorder.Messages().empty()) << "reported before the loop ran";
+  RunModal(d.form, [&] {
+    PumpUntilIdle();
+    EXPECT_EQ(recorder.Messages(), std::vector<std::string>{"Unable to write to winnt.sif.new"});
+    // Posted while the loop runs, it comes at once.
+    Application::Instance().PostError("second");
+    PumpUntilIdle();
+    PressKey(VK_ESCAPE);
+  });
+  EXPECT_EQ(recorder.Messages(), (std::vector<std::string>{"Unable to write to winnt.sif.new", "second"}));
 }
 
 TEST(ApplicationHooks, TheMessageHookSeesKeysAndMouseButtons) {

@@ -87,7 +87,7 @@ TEST_F(NetworkPageTest, ABlankDomainLeavesTheWorkgroupWhoseSaveKeepsTheDomainKey
   EXPECT_EQ(page->edDomainAdminLogin->Text(), "CORP\\admin") << "shown whatever the mode";
   for (Edit* box : {page->edDomainAdminLogin, page->edDomainAdminPassword, page->edMachineObjectOU}) {
     EXPECT_FALSE(box->Enabled()) << box->Name();
-    EXPECT_EQ(box->Color(), clBtnFace) << box->Name();
+    EXPECT_EQ(box->EffectiveColor(), clBtnFace) << box->Name();
   }
   EXPECT_TRUE(page->edGroupDomainName->Enabled());
   EXPECT_TRUE(page->edLocalAdminPassword->Enabled());
@@ -108,7 +108,7 @@ TEST_F(NetworkPageTest, TheDomainWinsAndItsSaveDeletesTheWorkgroupAndEmptyLogins
   EXPECT_EQ(page->edGroupDomainName->Text(), "CORP");
   EXPECT_EQ(page->edDomainAdminPassword->Text(), "secret");
   EXPECT_TRUE(page->edDomainAdminLogin->Enabled());
-  EXPECT_EQ(page->edMachineObjectOU->Color(), clWindow);
+  EXPECT_EQ(page->edMachineObjectOU->EffectiveColor(), clWindow);
 
   page->edDomainAdminLogin->SetText("");
   page->edDomainAdminPassword->SetText("new secret");
@@ -126,7 +126,7 @@ TEST_F(NetworkPageTest, TheOperatorsChoiceOfMembershipDecidesWhatIsWritten) {
   Click(*page->rbJoinDomain);
   EXPECT_TRUE(page->rbJoinDomain->Checked());
   EXPECT_TRUE(page->edDomainAdminLogin->Enabled());
-  EXPECT_EQ(page->edDomainAdminLogin->Color(), clWindow);
+  EXPECT_EQ(page->edDomainAdminLogin->EffectiveColor(), clWindow);
   page->edGroupDomainName->SetText("");
   page->SaveSettings();
   EXPECT_EQ(Value("Identification", "JoinDomain"), "") << "written even empty";
@@ -187,7 +187,7 @@ TEST_F(NetworkPageTest, SwitchingTcpipOffParksTheSectionAndWritesNoneOfItsTabs) 
   for (Control* c : std::initializer_list<Control*>{page->edIP, page->edDNSServers, page->cbTCPIPAdapters,
                                                     page->cbNetBiosOverTcpIP, page->edDNSDomain}) {
     EXPECT_FALSE(c->Enabled()) << c->Name();
-    EXPECT_EQ(c->Color(), clBtnFace) << c->Name();
+    EXPECT_EQ(c->EffectiveColor(), clBtnFace) << c->Name();
   }
   for (Control* c : std::initializer_list<Control*>{page->chkDHCPEnable, page->chkEnableLMHosts, page->Label18})
     EXPECT_FALSE(c->Enabled()) << c->Name();
@@ -220,7 +220,7 @@ TEST_F(NetworkPageTest, AParkedSectionIsStillReadAndTickingMovesItBack) {
   ClickTab(*page->pc_network, *page->tsDomain);
   Click(*page->chkUseTcpip);
   EXPECT_TRUE(page->edDNSDomain->Enabled());
-  EXPECT_EQ(page->edDNSDomain->Color(), clWindow);
+  EXPECT_EQ(page->edDNSDomain->EffectiveColor(), clWindow);
   page->SaveSettings();
   EXPECT_EQ(Value("NetProtocols", "MS_TCPIP"), "params.T");
   EXPECT_EQ(Value("NetProtocols", "#MS_TCPIP"), "<absent>");

@@ -155,17 +155,17 @@ TEST_F(NetworkTcpipTest, DhcpGreysTheFixedAddressBoxesOnly) {
   auto fixedBoxes = {page->edIP, page->EdIPDefaultGatewey, page->edIPMask};
   for (Edit* box : fixedBoxes) {
     EXPECT_FALSE(box->Enabled()) << box->Name();
-    EXPECT_EQ(box->Color(), clBtnFace) << box->Name();
+    EXPECT_EQ(box->EffectiveColor(), clBtnFace) << box->Name();
   }
   for (Edit* box : {page->edDNSServers, page->edWinsSrvers}) {
     EXPECT_TRUE(box->Enabled()) << box->Name();
-    EXPECT_EQ(box->Color(), clWindow) << box->Name();
+    EXPECT_EQ(box->EffectiveColor(), clWindow) << box->Name();
   }
 
   Click(*page->chkDHCPEnable);
   for (Edit* box : fixedBoxes) {
     EXPECT_TRUE(box->Enabled()) << box->Name();
-    EXPECT_EQ(box->Color(), clWindow) << box->Name();
+    EXPECT_EQ(box->EffectiveColor(), clWindow) << box->Name();
   }
   Click(*page->chkDHCPEnable);
   PickItem(*page->cbTCPIPAdapters, 1);
@@ -185,7 +185,7 @@ TEST_F(NetworkTcpipTest, SwitchingTcpipBackOnKeepsTheDhcpRule) {
   EXPECT_TRUE(page->chkDHCPEnable->Checked());
   for (Edit* box : {page->edIP, page->EdIPDefaultGatewey, page->edIPMask}) {
     EXPECT_FALSE(box->Enabled()) << box->Name();
-    EXPECT_EQ(box->Color(), clBtnFace) << box->Name();
+    EXPECT_EQ(box->EffectiveColor(), clBtnFace) << box->Name();
   }
 }
 

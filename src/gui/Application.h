@@ -24,6 +24,10 @@ class Application {
   // The program's name, which the program hands over: the caption of the
   // error boxes.
   std::string Title;
+  // The window property under which each control's window carries its design
+  // name, so that tests and automation tools find a control by it from this
+  // process or another; the program hands it over (empty: none is set).
+  std::string NameProperty;
   // The program's icon, which the program hands over; its forms show it.
   [[nodiscard]] HICON Icon() const noexcept { return icon_; }
   void SetIcon(HICON icon) noexcept { icon_ = icon; }

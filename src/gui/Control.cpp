@@ -18,7 +18,6 @@ namespace {
 constexpr char kObjectProp[] = "GuiObject";
 // The component name, as a global atom, so that tests and automation find a
 // control by its design name from inside the process or from another one.
-constexpr char kNameProp[] = "KivName";
 constexpr char kContainerClass[] = "GuiContainer";
 constexpr UINT_PTR kSubclassId = 1;
 
@@ -155,9 +154,11 @@ Control::Control(Control* parent, const Design& design, const WindowSpec& kind) 
                     parentHwnd, nullptr, instance, this);
     if (!hwnd_) throw std::runtime_error("Cannot create window " + name_);
   }
-  if (!name_.empty()) {
+  if (Application* application = Application::Current();
+      application && !application->NameProperty.empty() && !name_.empty()) {
+    nameProp_ = application->NameProperty;
     nameAtom_ = GlobalAddAtomA(name_.c_str());
-    SetPropA(hwnd_, kNameProp, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(nameAtom_)));
+    SetPropA(hwnd_, nameProp_.c_str(), reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(nameAtom_)));
   }
   ApplyFontToWindow();
 }
@@ -183,7 +184,7 @@ Control::~Control() {
       }
     }
     RemovePropA(hwnd_, kObjectProp);
-    RemovePropA(hwnd_, kNameProp);
+    if (!nameProp_.empty()) RemovePropA(hwnd_, nameProp_.c_str());
     if (subclassed_) subclass::Remove(hwnd_, &WindowProcs::Subclass, kSubclassId);
     DestroyWindow(hwnd_);
   }

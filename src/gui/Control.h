@@ -229,6 +229,7 @@ class Control {
   HBRUSH brush_ = nullptr;
   TColor brushColor_ = clDefault;
   ATOM nameAtom_ = 0;
+  std::string nameProp_;  // the property the name atom is under
   int designTabOrder_ = -1;
 };
 

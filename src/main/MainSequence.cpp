@@ -212,6 +212,8 @@ int RunMainSequence() {
     FixKeyboardLayouts();
     application.emplace();
     application->Title = "KivEdt";
+    // Tests and automation find the controls by their design names.
+    application->NameProperty = "KivName";
     application->SetIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1)));
     ParseCommandLine();
     WorkFileName = AnswerFileName + ".new";

@@ -8,5 +8,6 @@
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   gui::Application application;
+  application.NameProperty = "KivName";
   return RUN_ALL_TESTS();
 }

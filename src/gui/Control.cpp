@@ -150,8 +150,8 @@ Control::Control(Control* parent, const Design& design, const WindowSpec& kind) 
     }
     subclassed_ = true;
   } else {
-    CreateWindowExA(exStyle, kContainerClass, design.caption.c_str(), style, left_, top_, width_, height_,
-                    parentHwnd, nullptr, instance, this);
+    CreateWindowExA(exStyle, kContainerClass, design.caption.c_str(), style, left_, top_, width_, height_, parentHwnd,
+                    nullptr, instance, this);
     if (!hwnd_) throw std::runtime_error("Cannot create window " + name_);
   }
   if (Application* application = Application::Current();

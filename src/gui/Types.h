@@ -63,8 +63,8 @@ enum ModalResult : int { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL };
 // a program's own messages stay below.
 enum ToolkitMessage : UINT {
   kToolkitMessages = WM_APP + 0x400,
-  kDialogKeyMessage = kToolkitMessages,    // a dialog key, taken by the form
-  kPostedErrorMessage,                     // an error posted for the running form
+  kDialogKeyMessage = kToolkitMessages,  // a dialog key, taken by the form
+  kPostedErrorMessage,                   // an error posted for the running form
   kToolkitMessagesEnd = WM_APP + 0x500
 };
 

@@ -124,6 +124,4 @@ void TNetWorkFrame::cbAdaptersEnter() {
   if (index >= 0) SaveAdapterEntry(cbAdapters->ItemText(index));
 }
 
-void TNetWorkFrame::cbAdaptersChange() {
-  LoadAdapterEntry(cbAdapters->Text());
-}
+void TNetWorkFrame::cbAdaptersChange() { LoadAdapterEntry(cbAdapters->Text()); }

@@ -28,9 +28,7 @@ bool YesNoToBool(const std::string& text) {
 
 std::string BoolToYesNo(bool flag) { return flag ? "Yes" : "No"; }
 
-void SetEditEnabled(Control* control, bool enabled) {
-  control->SetEnabled(enabled);
-}
+void SetEditEnabled(Control* control, bool enabled) { control->SetEnabled(enabled); }
 
 TNetWorkFrame::TNetWorkFrame(Control* owner) : TCommonSettingsFrame(owner, "NetWorkFrame") {
   pc_network = Add<PageControl>({.name = "pc_network", .align = Align::Client});

@@ -184,8 +184,6 @@ void TNetWorkFrame::cbTCPIPAdaptersChange() {
   if (cbTCPIPAdapters->ItemIndex() >= 0) LoadAdapterTcpip(AdapterTcpipSection());
 }
 
-void TNetWorkFrame::cbTCPIPAdaptersEnter() {
-  SaveAdapterTcpip(AdapterTcpipSection());
-}
+void TNetWorkFrame::cbTCPIPAdaptersEnter() { SaveAdapterTcpip(AdapterTcpipSection()); }
 
 void TNetWorkFrame::chkDHCPEnableClick() { ApplyDhcpRule(); }

@@ -29,7 +29,6 @@ class ReadingConfig {
 
 }  // namespace
 
-
 TRunProgramFrame::TRunProgramFrame(Control* owner) : TCommonSettingsFrame(owner, "RunProgramFrame") {}
 
 std::string TRunProgramFrame::GetCaption() { return "Запуск программ"; }

@@ -29,4 +29,3 @@ class TRunProgramFrame : public TCommonSettingsFrame {
   int x_ = 0;
   int y_ = 0;
 };
-

@@ -3,7 +3,6 @@
 
 #include "pages/UDBFrameUnit.h"
 
-
 #include "setup/EditorConfig.h"
 #include "sys/Launcher.h"
 #include "sys/TextUtils.h"

@@ -336,8 +336,6 @@ Batch::Batch() {
   if (g_batchDepth++ == 0) ++g_batch;
 }
 
-Batch::~Batch() {
-  --g_batchDepth;
-}
+Batch::~Batch() { --g_batchDepth; }
 
 }  // namespace profile

@@ -32,8 +32,7 @@ class CutReads {
     const auto found = values_.find(Id(file, section, key));
     return found == values_.end() ? nullptr : &found->second;
   }
-  void Remember(const std::string& file, const std::string& section, const std::string& key,
-                const std::string& shown) {
+  void Remember(const std::string& file, const std::string& section, const std::string& key, const std::string& shown) {
     values_[Id(file, section, key)] = shown;
   }
   void Forget(const std::string& file, const std::string& section, const std::string& key) {
@@ -96,4 +95,3 @@ void WriteProfileValue(const std::string& section, const std::string& key, const
   // business: the pages go on.
   (void)profile::WriteString(WorkFileName, section, key, value);
 }
-

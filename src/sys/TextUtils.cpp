@@ -42,8 +42,8 @@ std::string AsciiUpper(std::string text) {
 }
 
 bool SameAsciiText(std::string_view a, std::string_view b) noexcept {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiUpperChar(x) == AsciiUpperChar(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return AsciiUpperChar(x) == AsciiUpperChar(y); });
 }
 
 bool SameLocaleText(std::string_view a, std::string_view b) noexcept { return CompareInLocale(a, b) == CSTR_EQUAL; }

@@ -140,10 +140,10 @@ TEST_F(RunExitProgramsTest, TheSelectedUDBComputersCommandsRunInTextOrder) {
   AnswerFileName = folder / "winnt.sif";
   WorkFileName = AnswerFileName + ".new";
   WriteWholeFile(AnswerFileName, "[UserData]\r\nComputerName=OLD\r\n");
-  WriteWholeFile(folder / "site.UDB", "[UniqueIds]\r\nPC01 = KIVEDITOR\r\n[PC01:KIVEDITOR]\r\nRunOnExit2 = " +
-                                          Logs("two") + "\r\nrunonexit1 = " + Logs("one", 300) +
-                                          "\r\nDescription1 = " + Logs("description") +
-                                          "\r\nRunOnExit10 = " + Logs("ten") + "\r\n");
+  WriteWholeFile(folder / "site.UDB",
+                 "[UniqueIds]\r\nPC01 = KIVEDITOR\r\n[PC01:KIVEDITOR]\r\nRunOnExit2 = " + Logs("two") +
+                     "\r\nrunonexit1 = " + Logs("one", 300) + "\r\nDescription1 = " + Logs("description") +
+                     "\r\nRunOnExit10 = " + Logs("ten") + "\r\n");
   ASSERT_TRUE(SelectUDBComputer(TIniFile(folder / "site.UDB"), "PC01", [](const std::vector<std::string>&) {}));
   RunExitPrograms();
   EXPECT_EQ(ReadWholeFile(log), "one\r\nten\r\ntwo\r\n");

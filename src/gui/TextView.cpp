@@ -107,26 +107,43 @@ void TextView::Wrap(HDC dc, int aveCharWidth, int maxCharWidth) {
   wrapWidth_ = width;
   rows_.clear();
   rows_.reserve(lines_.size());
+  // The advance of every character of the code page, asked once: a line is
+  // then measured by adding, without a call into the system per line, so
+  // that a text of megabytes wraps at once. Tabs advance to the next stop
+  // of eight average characters, as they are painted.
+  int advance[256] = {};
+  const bool table = GetCharWidth32A(dc, 0, 255, advance) != 0;
+  const int tabStop = 8 * std::max(aveCharWidth, 1);
+  auto fitting = [&](size_t from, size_t end) -> size_t {
+    if (!table) {
+      const int asked = static_cast<int>(std::min<size_t>(end - from, static_cast<size_t>(width) + 1));
+      int fit = 0;
+      SIZE size{};
+      if (!GetTextExtentExPointA(dc, text_.data() + from, asked, width, &fit, nullptr, &size)) fit = 0;
+      return static_cast<size_t>(std::max(fit, 1));
+    }
+    int x = 0;
+    size_t k = from;
+    for (; k < end; ++k) {
+      const auto c = static_cast<unsigned char>(text_[k]);
+      const int next = c == '\t' ? (x / tabStop + 1) * tabStop : x + advance[c];
+      if (next > width) break;
+      x = next;
+    }
+    return std::max<size_t>(k - from, 1);
+  };
   for (size_t i = 0; i < lines_.size(); ++i) {
     size_t pos = lines_[i];
     size_t end = i + 1 < lines_.size() ? lines_[i + 1] : text_.size();
     while (end > pos && (text_[end - 1] == '\n' || text_[end - 1] == '\r')) --end;
-    // Most lines fit even in the widest characters: only the others are
-    // measured, so a text of megabytes wraps at once.
+    // Most lines fit even in the widest characters, and are not measured.
     if (static_cast<long long>(end - pos) * maxCharWidth <= width) {
       rows_.push_back(static_cast<uint32_t>(pos));
       continue;
     }
     do {
       rows_.push_back(static_cast<uint32_t>(pos));
-      // Every character is a pixel wide at least, so no more than the width
-      // in characters can fit. Tabs are measured as the font's glyph, a
-      // little narrower than painted; answer files hardly hold any.
-      const int asked = static_cast<int>(std::min<size_t>(end - pos, static_cast<size_t>(width) + 1));
-      int fit = 0;
-      SIZE size{};
-      if (!GetTextExtentExPointA(dc, text_.data() + pos, asked, width, &fit, nullptr, &size) || fit < 1) fit = 1;
-      size_t rowEnd = pos + static_cast<size_t>(fit);
+      size_t rowEnd = pos + fitting(pos, end);
       if (rowEnd < end) {
         // Broken after the last blank that fits, as an edit box breaks; a
         // word longer than the row is cut.

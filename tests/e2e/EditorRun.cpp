@@ -134,11 +134,15 @@ void EditorRun::PressKeyIn(HWND window, WORD vk) const {
 }
 
 bool EditorRun::ClickInto(HWND window, int timeoutMs) const {
-  PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-  PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
   const DWORD thread = GetWindowThreadProcessId(window, nullptr);
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
+  // Clicked again now and then: on a machine under load, Wine's X11 driver
+  // may hand the focus back to the window that had it.
+  for (int wait = 0;; ++wait) {
+    if (wait % 100 == 0) {
+      PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+      PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    }
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
     if (GetGUIThreadInfo(thread, &info) && info.hwndFocus == window) return true;

@@ -119,17 +119,21 @@ TEST_F(EditorInput, BinaryFileIsLeftByteForByte) {
 TEST_F(EditorInput, WorkingCopyLeftByAnEarlierRunIsReplaced) {
   const std::string original = ExampleAnswerFile();
   WriteWholeFile(answerFile, original);
-  // Longer than the answer file, so a copy that only overwrote its start
-  // would still show.
-  WriteWholeFile(answerFile + ".new", "[UserData]\r\nComputerName = STALE-PC\r\n" + std::string(100000, ';'));
-  Start("-f:winnt.sif");
-  ASSERT_TRUE(WaitForDialog());
-  ShowPreview();
-  EXPECT_EQ(PreviewText(), original);
-  ClickButton("btnSave");
-  EXPECT_EQ(Finish(), 0);
-  EXPECT_EQ(ReadWholeFile(answerFile), original);
-  EXPECT_FALSE(FileExists(answerFile + ".new"));
+  for (const DWORD attributes : {DWORD{FILE_ATTRIBUTE_NORMAL}, DWORD{FILE_ATTRIBUTE_READONLY}}) {
+    SCOPED_TRACE(attributes == FILE_ATTRIBUTE_READONLY ? "read-only" : "writable");
+    // Longer than the answer file, so a copy that only overwrote its start
+    // would still show.
+    WriteWholeFile(answerFile + ".new", "[UserData]\r\nComputerName = STALE-PC\r\n" + std::string(100000, ';'));
+    SetFileAttributesA((answerFile + ".new").c_str(), attributes);
+    Start("-f:winnt.sif");
+    ASSERT_TRUE(WaitForDialog());
+    ShowPreview();
+    EXPECT_EQ(PreviewText(), original);
+    ClickButton("btnSave");
+    EXPECT_EQ(Finish(), 0);
+    EXPECT_EQ(ReadWholeFile(answerFile), original);
+    EXPECT_FALSE(FileExists(answerFile + ".new"));
+  }
 }
 
 TEST_F(EditorInput, AReadOnlyAnswerFileLeavesNoWorkingCopyBehind) {
@@ -146,21 +150,6 @@ TEST_F(EditorInput, AReadOnlyAnswerFileLeavesNoWorkingCopyBehind) {
   EXPECT_FALSE(FileExists(answerFile + ".new"));
   SetFileAttributesA(answerFile.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadWholeFile(answerFile), original);
-}
-
-TEST_F(EditorInput, AReadOnlyWorkingCopyOfAnEarlierRunIsReplaced) {
-  const std::string original = ExampleAnswerFile();
-  WriteWholeFile(answerFile, original);
-  WriteWholeFile(answerFile + ".new", "[UserData]\r\nComputerName = STALE-PC\r\n");
-  SetFileAttributesA((answerFile + ".new").c_str(), FILE_ATTRIBUTE_READONLY);
-  Start("-f:winnt.sif");
-  ASSERT_TRUE(WaitForDialog());
-  ShowPreview();
-  EXPECT_EQ(PreviewText(), original);
-  ClickButton("btnSave");
-  EXPECT_EQ(Finish(), 0);
-  EXPECT_EQ(ReadWholeFile(answerFile), original);
-  EXPECT_FALSE(FileExists(answerFile + ".new"));
 }
 
 TEST_F(EditorInput, AnAnswerFileThatCouldNotBeCopiedIsNotReplacedBySave) {
@@ -184,18 +173,11 @@ TEST_F(EditorInput, AnAnswerFileThatCouldNotBeCopiedIsNotReplacedBySave) {
   EXPECT_FALSE(FileExists(answerFile + ".new"));
 }
 
-// Notepad's "Unicode": UTF-16, little-endian, with a byte-order mark.
-std::string Utf16(const std::wstring& text) {
-  std::string bytes = "\xFF\xFE";
-  for (wchar_t c : text) bytes += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-  return bytes;
-}
-
 TEST_F(EditorInput, AUtf16AnswerFileTakesTheEditsInUtf16) {
   const std::wstring text =
       L"; \u4E2D\u6587 comment\r\n[UserData]\r\nComputerName = PC01\r\nFullName = \"Иванов\"\r\n"
       L"OrgName = \"ООО\"\r\nProductKey = \"XXXXX-XXXXX-XXXXX-XXXXX-XXXXX\"\r\n";
-  WriteWholeFile(answerFile, Utf16(text));
+  WriteWholeFile(answerFile, Utf16Bytes(text));
   Start("-f:winnt.sif");
   ASSERT_TRUE(WaitForDialog());
   EXPECT_EQ(Text("edComputerName"), "PC01");
@@ -207,7 +189,7 @@ TEST_F(EditorInput, AUtf16AnswerFileTakesTheEditsInUtf16) {
   EXPECT_EQ(Finish(), 0);
   std::wstring expected = text;
   expected.replace(expected.find(L"PC01"), 4, L"NEWPC");
-  EXPECT_EQ(ReadWholeFile(answerFile), Utf16(expected));
+  EXPECT_EQ(ReadWholeFile(answerFile), Utf16Bytes(expected));
 }
 
 // Arguments that name no answer file leave the default one in place.

@@ -36,10 +36,12 @@ class UDBRunTest : public EditorRun {
              "\"\r\n\r\n[UserData]\r\nComputerName = ACC-PC01\r\nProductID = \"XXXXX-XXXXX\"\r\n";
     WriteWholeFile(answerFile, answer);
   }
-  // The same configuration without a countdown, for runs the test ends.
-  void WithoutCountdown() {
+  // The same configuration with another countdown; 0: none, for runs the
+  // test ends.
+  void CountdownOf(int seconds) {
     const std::string config = ReadWholeFile(folder / "KivEdt.ini");
-    WriteWholeFile(folder / "KivEdt.ini", "[KivEditor]\r\nTimeOut=0" + config.substr(config.find("\r\n[UDB]")));
+    WriteWholeFile(folder / "KivEdt.ini",
+                   "[KivEditor]\r\nTimeOut=" + std::to_string(seconds) + config.substr(config.find("\r\n[UDB]")));
   }
   std::string Value(const std::string& section, const std::string& key) {
     return profile::ReadString(answerFile, section, key, "<absent>", 260);
@@ -78,9 +80,7 @@ TEST_F(UDBRunTest, AnsweringAnErrorBoxStopsTheCountdown) {
   WriteWholeFile(folder / "UDB" + "\\Site.UDB",
                  "[UniqueIds]\r\nACC-PC02 = UserData,KIVEDITOR\r\n"
                  "[ACC-PC02:UserData]\r\n[Bad = 1\r\n[ACC-PC02:KIVEDITOR]\r\nDescription1 = Касса\r\n");
-  WriteWholeFile(folder / "KivEdt.ini",
-                 "[KivEditor]\r\nTimeOut=3\r\n" +
-                     ReadWholeFile(folder / "KivEdt.ini").substr(ReadWholeFile(folder / "KivEdt.ini").find("[UDB]")));
+  CountdownOf(3);
   Start("-f:" + answerFile);
   HWND box = WaitForMessageBox(20000);
   ASSERT_TRUE(box) << "no box about the failed merge";
@@ -98,7 +98,7 @@ TEST_F(UDBRunTest, AnsweringAnErrorBoxStopsTheCountdown) {
 }
 
 TEST_F(UDBRunTest, AnEmptyDescriptionValueIsAnEmptyLineOfTheDescription) {
-  WithoutCountdown();
+  CountdownOf(0);
   WriteWholeFile(folder / "UDB" + "\\Site.UDB",
                  "[UniqueIds]\r\nACC-PC02 = KIVEDITOR\r\n"
                  "[ACC-PC02:KIVEDITOR]\r\nDescription1=\r\nDescription2=Кабинет 5\r\nDescription3=\r\n");
@@ -113,7 +113,7 @@ TEST_F(UDBRunTest, UniqueModeMergesTheRecordedComputerOnceAndKeepsWhatIsTypedAft
   // Setup left a uniqueness file in the source folder and recorded PC03.
   WriteWholeFile(folder / "I386" + "\\$UNIQUE$.UDB",
                  "[UniqueIds]\r\nPC03 = UserData\r\n[PC03:UserData]\r\nComputerName = PC-03\r\n");
-  WithoutCountdown();
+  CountdownOf(0);
   answer.replace(answer.find("\r\n\r\n"), 2, "\r\nuniqueness = PC03*\r\n");
   WriteWholeFile(answerFile, answer);
   Start("-f:" + answerFile);

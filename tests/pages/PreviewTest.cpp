@@ -200,10 +200,7 @@ TEST_F(PreviewTest, AWriteThatFailsMidwayLeavesTheWorkingCopyAsItWas) {
 }
 
 TEST_F(PreviewTest, AUtf16WorkingCopyIsShownAsTextAndAnEditStaysUtf16) {
-  std::string utf16 = "\xFF\xFE";
-  for (wchar_t c : std::wstring(L"[UserData]\r\nFullName=Иванов\r\n"))
-    utf16 += std::string{char(c & 0xFF), char(c >> 8)};
-  WriteWholeFile(WorkFileName, utf16);
+  WriteWholeFile(WorkFileName, Utf16Bytes(L"[UserData]\r\nFullName=Иванов\r\n"));
   TdlgSettings dlg({ClassOf<TFramePreview>()});
   RunModal(dlg, [&] {
     TFramePreview* page = Preview(dlg);
@@ -214,10 +211,7 @@ TEST_F(PreviewTest, AUtf16WorkingCopyIsShownAsTextAndAnEditStaysUtf16) {
     Type(*page->memPrewiwIni, "; Я\r");
     Click(*dlg.btnSave);
   });
-  std::string expected = "\xFF\xFE";
-  for (wchar_t c : std::wstring(L"; Я\r\n[UserData]\r\nFullName=Иванов\r\n"))
-    expected += std::string{char(c & 0xFF), char(c >> 8)};
-  EXPECT_EQ(ReadWholeFile(WorkFileName), expected);
+  EXPECT_EQ(ReadWholeFile(WorkFileName), Utf16Bytes(L"; Я\r\n[UserData]\r\nFullName=Иванов\r\n"));
 }
 
 }  // namespace

@@ -413,15 +413,6 @@ TEST(ProfileDifferential, DeleteRemovesDuplicatesThePlatformKeeps) {
                << "', ours the default";
 }
 
-std::string Utf16Bytes(const std::wstring& text, bool bigEndian) {
-  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-  for (wchar_t c : text) {
-    const char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
-    bytes += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
-  }
-  return bytes;
-}
-
 TEST(ProfileDifferential, Utf16FilesAreEditedInUtf16AsThePlatformDoes) {
   // Notepad's "Unicode" is little-endian; the platform keeps a big-endian
   // file big-endian too. Ours changes only the edited lines: a comment in a

@@ -23,6 +23,9 @@ class ScratchFolder {
 };
 
 [[nodiscard]] std::string ReadWholeFile(const std::string& name);
+// A text as a UTF-16 file holds it, with its byte-order mark: little-endian
+// (Notepad's "Unicode") unless asked otherwise.
+[[nodiscard]] std::string Utf16Bytes(const std::wstring& text, bool bigEndian = false);
 void WriteWholeFile(const std::string& name, const std::string& content);
 [[nodiscard]] bool FileExists(const std::string& name);
 // A path of the build machine (a Unix path, as CMake gives it) as a Windows

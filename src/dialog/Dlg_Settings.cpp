@@ -6,6 +6,7 @@
 #include "profile/ProfileEngine.h"
 #include "setup/KbdUtils.h"
 #include "gui/Application.h"
+#include "sys/Timeline.h"
 
 #include <functional>
 #include <memory>
@@ -88,9 +89,13 @@ TdlgSettings::TdlgSettings(const std::vector<TCommonSettingsFrameClass>& pages)
     };
 
   profile::Batch batch;
+  sys::TimelineMark("dialog and buttons");
 
-  for (const auto& pageClass : pages)
-    if (pageClass) AddPage(pageClass);
+  for (const auto& pageClass : pages) {
+    if (!pageClass) continue;
+    AddPage(pageClass);
+    sys::TimelineMark(("page " + pageClass.GetCaption()).c_str());
+  }
   // Bring each of the first two pages to the front once, as the designer's
   // form does, without loading or saving anything.
   if (PC->PageCount() >= 2) {
@@ -99,6 +104,7 @@ TdlgSettings::TdlgSettings(const std::vector<TCommonSettingsFrameClass>& pages)
   }
   if (TCommonSettingsFrame* first = PageOf(PC->ActivePage())) first->LoadSettings();
   ArrangeButtons();
+  sys::TimelineMark("first page loaded");
 }
 
 TdlgSettings::~TdlgSettings() {

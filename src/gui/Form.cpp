@@ -5,6 +5,7 @@
 #include "gui/Application.h"
 #include "gui/Controls.h"
 #include "gui/PageControl.h"
+#include "sys/Timeline.h"
 
 #include <commctrl.h>
 
@@ -122,9 +123,16 @@ int Form::ShowModal() {
   Realign();
   Resize();
   Show();
+  sys::TimelineMark("form shown");
   MSG msg;
   int failures = 0;
   while (modalResult_ == mrNone) {
+    // The first moment nothing is left to do (painting included) is when the
+    // operator has the dialog: the end of the start-up.
+    if (sys::TimelineActive() && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      sys::TimelineMark("painted and idle");
+      sys::TimelineWrite();
+    }
     BOOL got = GetMessageA(&msg, nullptr, 0, 0);
     if (got == 0) {
       // WM_QUIT belongs to the outer loop: pass it on and give up.

@@ -22,6 +22,7 @@
 #include "sys/FileFunctions.h"
 #include "sys/SysUtils.h"
 #include "sys/TextUtils.h"
+#include "sys/Timeline.h"
 #include "sys/Wow64.h"
 
 #include <windows.h>
@@ -205,16 +206,19 @@ void RunExitPrograms() {
 }
 
 int RunMainSequence() {
+  sys::TimelineMark("WinMain");
   EditorDirectives.clear();
   AnswerFileName = ExpandEnvironment("%SystemRoot%\\System32\\$winnt$.inf");
   std::optional<gui::Application> application;
   try {
     FixKeyboardLayouts();
+    sys::TimelineMark("keyboard and font fix-ups");
     application.emplace();
     application->Title = "KivEdt";
     // Tests and automation find the controls by their design names.
     application->NameProperty = "KivName";
     application->SetIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1)));
+    sys::TimelineMark("application");
     ParseCommandLine();
     WorkFileName = AnswerFileName + ".new";
     // An answer file that exists but cannot be copied (held by another
@@ -226,8 +230,10 @@ int RunMainSequence() {
       RemoveWorkingCopy();
       if (IsFile(AnswerFileName) || (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)) copyError = error;
     }
+    sys::TimelineMark("working copy");
     InitSourcePath();
     InitSourceRoot();
+    sys::TimelineMark("source location");
     // Nobody at the machine: the dialog ends by itself as with OK, so that
     // setup goes on with what the working copy then holds.
     auto timeout = std::make_unique<TTimeout>();
@@ -255,11 +261,14 @@ int RunMainSequence() {
       ShowTimedMessage(message, MB_OK | MB_ICONSTOP, static_cast<UINT>(std::max<std::int32_t>(timeout->Remaining, 1)),
                        form ? form->Handle() : nullptr, application->Title.c_str());
     });
+    sys::TimelineMark("countdown and configuration");
     Beep(1000, 700);
+    sys::TimelineMark("beep");
     // Tooltips of Cyrillic text need the charset as much as the controls.
     gui::Font hintFont = application->HintFont();
     hintFont.charset = GetFontMapperCharset();
     application->SetHintFont(hintFont);
+    sys::TimelineMark("hint font");
     bool savePressed = false;
     if (ShowSettings(PageList(), &savePressed)) {
       if (copyError || !CommitWorkingCopy(WorkFileName, AnswerFileName)) {

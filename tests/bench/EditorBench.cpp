@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 
 using namespace kivtest;
@@ -99,8 +100,45 @@ double BaselineStartMs(const std::string& folder, double* peakMb, const char* pa
   return ms;
 }
 
+// The editor's own marks of its start-up steps (KIV_TIMELINE): each step's
+// name and the milliseconds from the process's creation to its end.
+using Timeline = std::vector<std::pair<std::string, double>>;
+
+Timeline ReadTimeline(const std::string& file) {
+  Timeline steps;
+  // Written when the dialog is first idle, which may come a moment after it
+  // answered the bench.
+  for (int wait = 0; wait < 200 && !FileExists(file); ++wait) Sleep(10);
+  std::string text = ReadWholeFile(file);
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find("\r\n", at);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(at, end - at);
+    at = end + 2;
+    const size_t tab = line.find('\t');
+    if (tab != std::string::npos) steps.emplace_back(line.substr(0, tab), std::atof(line.c_str() + tab + 1));
+  }
+  DeleteFileA(file.c_str());
+  return steps;
+}
+
+// Each step's median over the runs that marked it.
+Timeline MedianTimeline(const std::vector<Timeline>& runs) {
+  Timeline median;
+  if (runs.empty()) return median;
+  for (const auto& [name, ignored] : runs.front()) {
+    std::vector<double> values;
+    for (const Timeline& run : runs)
+      for (const auto& [step, ms] : run)
+        if (step == name) values.push_back(ms);
+    median.emplace_back(name, Median(values));
+  }
+  return median;
+}
+
 struct Row {
   size_t bytes = 0;
+  Timeline timeline;
   double startMs = 0, baselineMs = 0, baseline6Ms = 0, saveMs = 0, exitMs = 0, peakMb = 0, peakBeforePreviewMb = 0,
          baselinePeakMb = 0;
   std::vector<std::pair<std::string, double>> tabs;
@@ -197,6 +235,8 @@ class EditorBench : public EditorRun {
     const std::string text = AnswerFileOf(size);
     row.bytes = text.size();
     std::vector<double> starts, baselines, baselines6;
+    std::vector<Timeline> timelines;
+    const std::string timelineFile = folder / "timeline.txt";
     double ignored = 0;
     for (int run = 0; run < startRuns; ++run) {
       WriteWholeFile(answerFile, text);
@@ -207,12 +247,17 @@ class EditorBench : public EditorRun {
       Sleep(1000);
       baselines6.push_back(BaselineStartMs(folder.Path(), &ignored, KIV_BASELINE6));
       Sleep(1000);
+      DeleteFileA(timelineFile.c_str());
+      SetEnvironmentVariableA("KIV_TIMELINE", timelineFile.c_str());
       starts.push_back(StartAndWaitMs("-f:winnt.sif"));
+      SetEnvironmentVariableA("KIV_TIMELINE", nullptr);
+      timelines.push_back(ReadTimeline(timelineFile));
       if (run + 1 == startRuns) break;
       ClickButton("btnCancel");
       EXPECT_EQ(Finish(60000), 0);
     }
     row.startMs = Median(starts);
+    row.timeline = MedianTimeline(timelines);
     row.baselineMs = Median(baselines);
     row.baseline6Ms = Median(baselines6);
     const int pages = TabCount("PC");
@@ -270,6 +315,20 @@ TEST_F(EditorBench, Table) {
   for (const Row& r : rows) std::printf("%17.1f", r.peakBeforePreviewMb);
   std::printf("\n%-28s", "  baseline program (MB)");
   for (const Row& r : rows) std::printf("%17.1f", r.baselinePeakMb);
+  std::printf("\n\n");
+
+  // Where the start-up went, as the editor marked it: each step's end and
+  // its own share, from the process's creation.
+  std::printf("%-28s", "start-up step (ms)");
+  for (const Row& r : rows) std::printf("%11.2f MB end/own", mb(r.bytes));
+  for (size_t s = 0; s < rows[0].timeline.size(); ++s) {
+    std::printf("\n  %-26s", rows[0].timeline[s].first.substr(0, 26).c_str());
+    for (const Row& r : rows) {
+      if (s >= r.timeline.size()) continue;
+      const double own = r.timeline[s].second - (s ? r.timeline[s - 1].second : 0.0);
+      std::printf("%11.1f %8.1f", r.timeline[s].second, own);
+    }
+  }
   std::printf("\n\n");
 
   // The budgets, said once more as what went over.

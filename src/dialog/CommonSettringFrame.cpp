@@ -4,10 +4,35 @@
 
 #include "profile/Profile.h"
 
+namespace {
+// The size the pages are designed at: the coordinates and anchors of their
+// controls are those of a page of this size.
+constexpr int kDesignWidth = 451, kDesignHeight = 304;
+}  // namespace
+
 TCommonSettingsFrame::TCommonSettingsFrame(gui::Control* owner, const std::string& name)
-    : gui::Frame(owner, {.name = name, .width = 451, .height = 304, .align = gui::Align::Client, .tabStop = true}) {}
+    : gui::Frame(owner, {.name = name,
+                         .width = kDesignWidth,
+                         .height = kDesignHeight,
+                         .align = gui::Align::Client,
+                         .tabStop = true}) {}
 
 std::string TCommonSettingsFrame::GetCaption() { return "Название должно быть переопределено"; }
+
+void TCommonSettingsFrame::EnsureControls() {
+  if (controlsMade_) return;
+  controlsMade_ = true;
+  // The controls are laid out on the page at its design size and then
+  // follow their anchors as the page takes its place's size, exactly as when
+  // the page is made with them.
+  const gui::Align align = GetAlign();
+  const RECT placed{Left(), Top(), Left() + Width(), Top() + Height()};
+  SetAlign(gui::Align::None);
+  SetBounds(placed.left, placed.top, kDesignWidth, kDesignHeight);
+  CreateControls();
+  SetBounds(placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top);
+  SetAlign(align);
+}
 
 bool TCommonSettingsFrame::IsSaveAllowed() { return Loaded_ && HasValidData(); }
 

@@ -24,13 +24,24 @@ class TCommonSettingsFrame : public gui::Frame {
 
   [[nodiscard]] bool Loaded() const noexcept { return Loaded_; }
 
+  // Makes the page's controls, once. A page is made without them: the
+  // dialog asks for them when the page is first shown or when it has nothing
+  // else to do, so that the start-up builds only the page seen first.
+  void EnsureControls();
+  [[nodiscard]] bool HasControls() const noexcept { return controlsMade_; }
+
   void ReadValue(const std::string& section, const std::string& key, const std::string& defaultValue,
                  const std::string& fileName, std::string& value);
   void WriteValue(const std::string& section, const std::string& key, const std::string& value);
   void DeleteKey(const std::string& section, const std::string& key);
 
+ protected:
+  // The page's design: its controls, as laid out in the designer.
+  virtual void CreateControls() {}
+
  private:
   bool Loaded_ = false;
+  bool controlsMade_ = false;
 };
 
 // A page class: its caption and how to make a page of it on a tab sheet. An

@@ -22,8 +22,12 @@ void ApplyFontCharset(Control* component) {
   std::function<void(Control*)> apply = [&](Control* owner) {
     for (const auto& child : owner->Children()) {
       Font font = child->GetFont();
-      font.charset = charset;
-      child->SetFont(font);
+      // A control made with the charset keeps its font: changing a font
+      // costs the system a new match for every control.
+      if (font.charset != charset) {
+        font.charset = charset;
+        child->SetFont(font);
+      }
       apply(child.get());
     }
   };
@@ -38,6 +42,11 @@ TdlgSettings::TdlgSettings(const std::vector<TCommonSettingsFrameClass>& pages)
             .color = clBtnFace,
             .font = kSansSerif8,
             .showHint = true}) {
+  // The controls are made with the charset that shows Cyrillic rather than
+  // changed to it afterwards.
+  Font dialogFont = kSansSerif8;
+  dialogFont.charset = GetFontMapperCharset();
+  SetFont(dialogFont);
   pnlButtons = Add<Panel>({.name = "pnlButtons", .height = 41, .align = Align::Bottom});
   btnSave = pnlButtons->Add<Button>({.name = "btnSave",
                                      .left = 80,
@@ -60,7 +69,7 @@ TdlgSettings::TdlgSettings(const std::vector<TCommonSettingsFrameClass>& pages)
                                        .modalResult = mrCancel});
   PC = Add<PageControl>({.name = "PC",
                          .align = Align::Client,
-                         .font = kSansSerif8,
+                         .font = dialogFont,
                          .onChange = [this] { PCChange(); },
                          .onChanging = [this](bool& allow) { PCChanging(allow); }});
   lblKeyBoardIndicator = pnlButtons->Add<Label>(
@@ -71,7 +80,7 @@ TdlgSettings::TdlgSettings(const std::vector<TCommonSettingsFrameClass>& pages)
        .height = 16,
        .caption = " RUS ",
        .color = clNavy,
-       .font = Font{.name = "MS Sans Serif", .height = -13, .charset = DEFAULT_CHARSET, .color = clWindow},
+       .font = Font{.name = "MS Sans Serif", .height = -13, .charset = dialogFont.charset, .color = clWindow},
        .autoSize = false,
        .onClick = [this] { lblKeyBoardIndicatorClick(); }});
   Label1 = pnlButtons->Add<Label>({.name = "Label1", .align = Align::Right, .alignment = TextAlign::Center});
@@ -102,9 +111,20 @@ TdlgSettings::TdlgSettings(const std::vector<TCommonSettingsFrameClass>& pages)
     PC->SetActivePage(PC->Page(1));
     PC->SetActivePage(PC->Page(0));
   }
-  if (TCommonSettingsFrame* first = PageOf(PC->ActivePage())) first->LoadSettings();
+  if (TCommonSettingsFrame* first = PageOf(PC->ActivePage())) {
+    first->EnsureControls();
+    first->LoadSettings();
+  }
   ArrangeButtons();
   sys::TimelineMark("first page loaded");
+  // The other pages get their controls once the operator has the dialog,
+  // one page at a time between his actions, unless he shows one before.
+  for (TabSheet* sheet : PC->Pages())
+    if (PageOf(sheet) && !PageOf(sheet)->HasControls())
+      WhenIdle([sheet] {
+        PageOf(sheet)->EnsureControls();
+        sys::TimelineMark(("controls of " + sheet->Caption()).c_str());
+      });
 }
 
 TdlgSettings::~TdlgSettings() {
@@ -133,7 +153,10 @@ void TdlgSettings::PCChanging(bool&) {
 void TdlgSettings::PCChange() {
   profile::Batch batch;
   TabSheet* sheet = PC->ActivePage();
-  if (TCommonSettingsFrame* page = PageOf(sheet); page && sheet->TabVisible()) page->LoadSettings();
+  if (TCommonSettingsFrame* page = PageOf(sheet); page && sheet->TabVisible()) {
+    page->EnsureControls();
+    page->LoadSettings();
+  }
 }
 
 void TdlgSettings::btnSaveClick() {
@@ -142,6 +165,9 @@ void TdlgSettings::btnSaveClick() {
   for (TabSheet* sheet : PC->Pages()) {
     TCommonSettingsFrame* page = PageOf(sheet);
     if (!page) continue;
+    // A page checks what its controls hold: those not yet made are made now
+    // (the operator was quicker than the idle time that makes them).
+    page->EnsureControls();
     // A page is brought to the front only when its check fails, and then
     // checked again to show the operator what is wrong: bringing every page
     // to the front in turn costs more than the rest of Save together, for
@@ -161,7 +187,8 @@ void TdlgSettings::btnSaveClick() {
 
 void TdlgSettings::SaveAllPages() {
   for (TabSheet* sheet : PC->Pages())
-    if (TCommonSettingsFrame* page = PageOf(sheet); page && sheet->TabVisible()) page->SaveSettings();
+    if (TCommonSettingsFrame* page = PageOf(sheet); page && page->HasControls() && sheet->TabVisible())
+      page->SaveSettings();
 }
 
 void TdlgSettings::lblKeyBoardIndicatorClick() {

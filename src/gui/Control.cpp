@@ -59,6 +59,33 @@ class FontHandle {
   HFONT handle_ = nullptr;
 };
 
+namespace {
+
+// One font object per font shown, shared by every control that shows it: a
+// dialog of a hundred controls in two fonts asks the system to match two
+// fonts, not a hundred. The colour is the control's own, not the font
+// object's.
+std::shared_ptr<FontHandle> SharedFont(const Font& font) {
+  static std::vector<std::pair<Font, std::weak_ptr<FontHandle>>> fonts;
+  auto same = [&font](const Font& f) {
+    return f.name == font.name && f.height == font.height && f.charset == font.charset && f.bold == font.bold;
+  };
+  for (auto it = fonts.begin(); it != fonts.end();) {
+    std::shared_ptr<FontHandle> handle = it->second.lock();
+    if (!handle) {
+      it = fonts.erase(it);
+      continue;
+    }
+    if (same(it->first)) return handle;
+    ++it;
+  }
+  auto handle = std::make_shared<FontHandle>(font);
+  fonts.emplace_back(font, handle);
+  return handle;
+}
+
+}  // namespace
+
 COLORREF ColorToRGB(TColor color) noexcept {
   if (color == clDefault) return GetSysColor(COLOR_BTNFACE);
   if (color & 0x80000000u) return GetSysColor(static_cast<int>(color & 0xFFu));
@@ -111,13 +138,13 @@ Control::Control(Control* parent, const Design& design, const WindowSpec& kind) 
   if (design.font) {
     font_ = *design.font;
     parentFont_ = false;
-    hfont_ = std::make_shared<FontHandle>(font_);
+    hfont_ = SharedFont(font_);
   } else if (parent) {
     font_ = parent->font_;
     hfont_ = parent->hfont_;
   } else {
     parentFont_ = false;
-    hfont_ = std::make_shared<FontHandle>(font_);
+    hfont_ = SharedFont(font_);
   }
 
   RegisterContainerClass(&WindowProcs::Container);
@@ -208,7 +235,10 @@ void Control::Adopt(std::unique_ptr<Control> child) {
     if (raw->designTabOrder_ >= 0) raw->SetTabOrder(raw->designTabOrder_);
   }
   // Window z-order follows the order of making, as the designer lays them.
-  SetWindowPos(raw->hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // A new child window is put there already; moving it costs the messages
+  // of a move, for each of a page's controls.
+  if (GetWindow(raw->hwnd_, GW_HWNDNEXT))
+    SetWindowPos(raw->hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   raw->RecordAnchorMargins();
   if (raw->align_ != Align::None) Realign();
   if (!raw->hint_.empty()) raw->RefreshTooltip();
@@ -486,7 +516,7 @@ TColor Control::EffectiveColor() const noexcept {
 void Control::SetFont(const Font& font) {
   font_ = font;
   parentFont_ = false;
-  hfont_ = std::make_shared<FontHandle>(font_);
+  hfont_ = SharedFont(font_);
   ApplyFontToWindow();
   PropagateFont();
 }

@@ -126,11 +126,15 @@ int Form::ShowModal() {
   sys::TimelineMark("form shown");
   MSG msg;
   int failures = 0;
+  bool idleBefore = false;
   while (modalResult_ == mrNone) {
-    // The first moment nothing is left to do (painting included) is when the
-    // operator has the dialog: the end of the start-up.
-    if (sys::TimelineActive() && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-      sys::TimelineMark("painted and idle");
+    if ((!idleTasks_.empty() || sys::TimelineActive()) && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      // The first moment nothing is left to do (painting included) is when
+      // the operator has the form: the end of the start-up.
+      if (!idleBefore) sys::TimelineMark("painted and idle");
+      idleBefore = true;
+      if (RunIdleTask()) continue;
+      sys::TimelineMark("idle work done");
       sys::TimelineWrite();
     }
     BOOL got = GetMessageA(&msg, nullptr, 0, 0);
@@ -152,6 +156,20 @@ int Form::ShowModal() {
     app.DispatchOne(msg);
   }
   return modalResult_;
+}
+
+void Form::WhenIdle(std::function<void()> task) { idleTasks_.push_back(std::move(task)); }
+
+bool Form::RunIdleTask() {
+  if (idleTasks_.empty()) return false;
+  std::function<void()> task = std::move(idleTasks_.front());
+  idleTasks_.pop_front();
+  try {
+    task();
+  } catch (...) {
+    Application::ReportException();
+  }
+  return true;
 }
 
 void Form::Close() {

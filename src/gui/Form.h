@@ -4,6 +4,9 @@
 
 #include "gui/Control.h"
 
+#include <deque>
+#include <functional>
+
 namespace gui {
 
 class Button;
@@ -42,6 +45,13 @@ class Form : public Control {
   void SelectNext(bool forward);
   // The form's tooltip window, made on first use.
   [[nodiscard]] HWND Tooltip();
+  // Work that can wait until the operator has the form: the modal loop runs
+  // one task each time it finds nothing else to do, oldest first, so that
+  // what the operator does waits at most for one task. A task's error goes
+  // to the application's handler, as an event's does; tasks not run by the
+  // end of the loop go with the form.
+  void WhenIdle(std::function<void()> task);
+  [[nodiscard]] bool HasIdleTasks() const noexcept { return !idleTasks_.empty(); }
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -55,12 +65,15 @@ class Form : public Control {
   void ControlDestroyed(Control* control) noexcept;
   [[nodiscard]] std::vector<Control*> FocusOrder();
   void Centre();
+  // Runs the oldest idle task; false when there was none.
+  bool RunIdleTask();
 
   Position position_;
   bool modal_ = false;
   int modalResult_ = mrNone;
   Control* activeControl_ = nullptr;
   HWND tooltip_ = nullptr;
+  std::deque<std::function<void()>> idleTasks_;
 };
 
 }  // namespace gui

@@ -24,7 +24,9 @@ void SelectExact(ComboBox* box, const std::string& value) {
 
 }  // namespace
 
-TFrameDsiplaySettings::TFrameDsiplaySettings(Control* owner) : TCommonSettingsFrame(owner, "FrameDsiplaySettings") {
+TFrameDsiplaySettings::TFrameDsiplaySettings(Control* owner) : TCommonSettingsFrame(owner, "FrameDsiplaySettings") {}
+
+void TFrameDsiplaySettings::CreateControls() {
   Label1 = Add<Label>({.name = "Label1", .left = 50, .top = 12, .caption = "Разрешение"});
   cbResolution =
       Add<ComboBox>({.name = "cbResolution",

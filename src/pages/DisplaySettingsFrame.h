@@ -18,4 +18,7 @@ class TFrameDsiplaySettings : public TCommonSettingsFrame {
   gui::ComboBox* cbColorDeptch = nullptr;
   gui::Label* Label3 = nullptr;
   gui::ComboBox* cbVrefresh = nullptr;
+
+ protected:
+  void CreateControls() override;
 };

@@ -8,7 +8,9 @@ namespace {
 const char kSection[] = "UserData";
 }
 
-TFrameIdentification::TFrameIdentification(Control* owner) : TCommonSettingsFrame(owner, "FrameIdentification") {
+TFrameIdentification::TFrameIdentification(Control* owner) : TCommonSettingsFrame(owner, "FrameIdentification") {}
+
+void TFrameIdentification::CreateControls() {
   Label1 = Add<Label>({.name = "Label1", .left = 8, .top = 12, .caption = "Лицензиат ", .hint = "Полное имя"});
   edFullName = Add<Edit>({.name = "edFullName", .left = 96, .top = 8, .width = 347, .anchors = LeftTopRight});
   Label2 = Add<Label>({.name = "Label2", .left = 8, .top = 40, .caption = "Организация"});

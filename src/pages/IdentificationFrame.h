@@ -20,4 +20,7 @@ class TFrameIdentification : public TCommonSettingsFrame {
   gui::Edit* edSerial = nullptr;
   gui::Label* Label4 = nullptr;
   gui::Edit* edComputerName = nullptr;
+
+ protected:
+  void CreateControls() override;
 };

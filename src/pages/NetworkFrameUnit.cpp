@@ -30,7 +30,9 @@ std::string BoolToYesNo(bool flag) { return flag ? "Yes" : "No"; }
 
 void SetEditEnabled(Control* control, bool enabled) { control->SetEnabled(enabled); }
 
-TNetWorkFrame::TNetWorkFrame(Control* owner) : TCommonSettingsFrame(owner, "NetWorkFrame") {
+TNetWorkFrame::TNetWorkFrame(Control* owner) : TCommonSettingsFrame(owner, "NetWorkFrame") {}
+
+void TNetWorkFrame::CreateControls() {
   pc_network = Add<PageControl>({.name = "pc_network", .align = Align::Client});
   tsDomain = pc_network->AddSheet("tsDomain", "Идентификация");
   TabSheet2 = pc_network->AddSheet("TabSheet2", "TCP/IP");

@@ -152,4 +152,7 @@ class TNetWorkFrame : public TCommonSettingsFrame {
   struct ShownProxy {
     std::string value, address, port;
   } shownProxy_;
+
+ protected:
+  void CreateControls() override;
 };

@@ -82,7 +82,9 @@ void SaveTextFile(const std::string& fileName, const std::string& text) {
     throw std::runtime_error("Cannot create file \"" + fileName + "\". " + SysErrorMessage(GetLastError()));
 }
 
-TFramePreview::TFramePreview(Control* owner) : TCommonSettingsFrame(owner, "FramePreview") {
+TFramePreview::TFramePreview(Control* owner) : TCommonSettingsFrame(owner, "FramePreview") {}
+
+void TFramePreview::CreateControls() {
   memPrewiwIni = Add<Memo>({.name = "memPrewiwIni",
                             .align = Align::Client,
                             .visible = false,

@@ -23,6 +23,9 @@ class TFramePreview : public TCommonSettingsFrame {
   gui::TextView* viewPreview = nullptr;
   gui::Panel* Panel1 = nullptr;
   gui::CheckBox* chkAllowEdit = nullptr;
+
+ protected:
+  void CreateControls() override;
 };
 
 // A whole file as text in the ANSI code page (a UTF-16 or UTF-8 file

@@ -44,7 +44,9 @@ void ShowPlaceholder(ComboBox* box, const char* text) {
 
 }  // namespace
 
-TUDBFrame::TUDBFrame(Control* owner) : TCommonSettingsFrame(owner, "UDBFrame") {
+TUDBFrame::TUDBFrame(Control* owner) : TCommonSettingsFrame(owner, "UDBFrame") {}
+
+void TUDBFrame::CreateControls() {
   Label1 = Add<Label>({.name = "Label1", .left = 8, .top = 12, .width = 49, .height = 13, .caption = "Файл UDB"});
   Label2 = Add<Label>({.name = "Label2", .left = 3, .top = 44, .width = 58, .height = 13, .caption = "Компьютер"});
   Label3 = Add<Label>({.name = "Label3", .left = 8, .top = 80, .width = 49, .height = 13, .caption = "Описание"});

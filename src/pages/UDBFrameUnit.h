@@ -70,4 +70,7 @@ class TUDBFrame : public TCommonSettingsFrame {
   // Unique mode: the file and computer whose values were last merged into
   // the working copy; empty while none is.
   std::string uniqueMerged_;
+
+ protected:
+  void CreateControls() override;
 };

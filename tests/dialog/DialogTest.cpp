@@ -55,6 +55,28 @@ class TestPage : public TCommonSettingsFrame {
   Edit* edValue;
 };
 
+// A page that makes its controls only when asked, as the program's pages do:
+// an edit box anchored to both sides, 96 pixels from the left and 8 from the
+// right of a page of the design size.
+template <int N>
+class LatePage : public TCommonSettingsFrame {
+ public:
+  explicit LatePage(Control* owner) : TCommonSettingsFrame(owner, "Late" + std::to_string(N)) {}
+  static std::string GetCaption() { return "Поздняя " + std::to_string(N); }
+  void LoadSettings() override {
+    TCommonSettingsFrame::LoadSettings();
+    g_script->log.push_back("load" + std::to_string(N) + (edValue ? "" : " without controls"));
+  }
+  Edit* edValue = nullptr;
+
+ protected:
+  void CreateControls() override {
+    g_script->log.push_back("controls" + std::to_string(N));
+    edValue =
+        Add<Edit>({.name = "edLate" + std::to_string(N), .left = 96, .top = 8, .width = 347, .anchors = LeftTopRight});
+  }
+};
+
 // A page that keeps the base class's caption.
 class UnnamedPage : public TCommonSettingsFrame {
  public:
@@ -94,6 +116,28 @@ TEST_F(DialogTest, PagesWithoutDataAreLeftOutAndTheFirstRemainingIsLoaded) {
   EXPECT_EQ(script.log, std::vector<std::string>{"load1"}) << "only the first page loads; building switches nothing";
   EXPECT_NE(TdlgSettings::PageOf(dlg.PC->Page(1)), nullptr);
   EXPECT_FALSE(TdlgSettings::PageOf(dlg.PC->Page(1))->Loaded());
+}
+
+TEST_F(DialogTest, PagesGetTheirControlsWhenFirstShownOrWhenTheDialogIsIdleLaidOutAsDesigned) {
+  TdlgSettings dlg({ClassOf<LatePage<0>>(), ClassOf<LatePage<1>>(), ClassOf<LatePage<2>>()});
+  auto page = [&](int n) { return static_cast<LatePage<0>*>(TdlgSettings::PageOf(dlg.PC->Page(n))); };
+  EXPECT_EQ(script.log, (std::vector<std::string>{"controls0", "load0"})) << "only the page seen first is built";
+  EXPECT_FALSE(page(1)->HasControls());
+  // Shown before the dialog was idle: built before it loads, and once.
+  dlg.PC->SetActivePage(dlg.PC->Page(2));
+  dlg.PCChange();
+  dlg.WhenIdle([&] {
+    EXPECT_EQ(script.log, (std::vector<std::string>{"controls0", "load0", "controls2", "load2", "controls1"}))
+        << "the idle time builds the rest in tab order";
+    for (int n = 0; n < 3; ++n) {
+      ASSERT_TRUE(page(n)->edValue) << n;
+      const RECT client = page(n)->ClientRect();
+      EXPECT_EQ(page(n)->edValue->Left(), 96) << n;
+      EXPECT_EQ(page(n)->edValue->Width(), client.right - 96 - 8) << "anchored as on a page of the design size";
+    }
+    dlg.SetModalResult(mrCancel);
+  });
+  EXPECT_EQ(dlg.ShowModal(), mrCancel);
 }
 
 TEST_F(DialogTest, APageWithoutItsOwnCaptionSaysSo) {

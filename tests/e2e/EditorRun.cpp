@@ -121,10 +121,11 @@ void EditorRun::ClickButton(const std::string& name) const {
 }
 
 void EditorRun::PressEscape() const {
-  // Any window of the dialog will do: the dialog's own loop takes Esc.
-  HWND memo = ShownPreview() ? ShownPreview() : Window("memPrewiwIni");
-  ASSERT_TRUE(memo);
-  PressKeyIn(memo, VK_ESCAPE);
+  // Any window of the dialog will do: the dialog's own loop takes Esc. The
+  // page control is there from the start, while a page's controls may not be.
+  HWND target = ShownPreview() ? ShownPreview() : Window("PC");
+  ASSERT_TRUE(target);
+  PressKeyIn(target, VK_ESCAPE);
 }
 
 void EditorRun::PressKeyIn(HWND window, WORD vk) const {

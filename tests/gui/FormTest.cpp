@@ -210,6 +210,29 @@ TEST(PageSwitch, HiddenTabsAreLeftOutAndDestroyedSheetsGoWithTheirTabs) {
   EXPECT_EQ(SendMessageA(d.pc->Handle(), TCM_GETITEMCOUNT, 0, 0), 1);
 }
 
+TEST(FormModal, IdleTasksRunOneAtATimeAfterWhatTheOperatorDid) {
+  Dialog d;
+  ExceptionRecorder recorder;
+  std::vector<std::string> log;
+  d.form.WhenIdle([&] {
+    log.push_back("first");
+    // Typed while the first task ran: it comes before the next task.
+    d.edit->SetFocus();
+    PostMessageA(d.edit->Handle(), WM_CHAR, 'x', 1);
+  });
+  d.form.WhenIdle([&] { log.push_back("second after \"" + d.edit->Text() + "\""); });
+  d.form.WhenIdle([] { throw std::runtime_error("Cannot build the page"); });
+  d.form.WhenIdle([&] {
+    log.push_back("last");
+    d.form.SetModalResult(mrOk);
+  });
+  EXPECT_TRUE(d.form.HasIdleTasks());
+  EXPECT_EQ(d.form.ShowModal(), mrOk);
+  EXPECT_EQ(log, (std::vector<std::string>{"first", "second after \"x\"", "last"}));
+  EXPECT_EQ(recorder.Messages(), std::vector<std::string>{"Cannot build the page"}) << "a task's error is reported";
+  EXPECT_FALSE(d.form.HasIdleTasks());
+}
+
 TEST(Exceptions, AnErrorInAHandlerIsReportedOnceAndTheFormGoesOn) {
   Dialog d;
   ExceptionRecorder recorder;

@@ -154,6 +154,24 @@ TEST(Look, FontsAndCharsetsReachTheWindowsAndPassToChildren) {
   EXPECT_STREQ(logfont(*own).lfFaceName, "Arial");
 }
 
+TEST(Look, ControlsOfOneFontShareOneFontObject) {
+  const Font bold{.name = "Arial", .height = -13, .bold = true};
+  Form form({.name = "form", .width = 200, .height = 100});
+  auto* a = form.Add<Label>({.name = "a", .font = bold});
+  auto* b = form.Add<Edit>({.name = "b", .font = Font{.name = "Arial", .height = -13, .color = clNavy, .bold = true}});
+  auto* c = form.Add<Edit>({.name = "c", .font = Font{.name = "Arial", .height = -13}});
+  auto fontOf = [](Control& control) { return SendMessageA(control.Handle(), WM_GETFONT, 0, 0); };
+  EXPECT_EQ(fontOf(*a), fontOf(*b)) << "the colour is no part of the font object";
+  EXPECT_NE(fontOf(*a), fontOf(*c));
+  Form other({.name = "other", .width = 200, .height = 100});
+  auto* d = other.Add<Label>({.name = "d"});
+  d->SetFont(bold);
+  EXPECT_EQ(fontOf(*d), fontOf(*a)) << "a font set later finds the one in use";
+  LOGFONTA lf{};
+  GetObjectA(reinterpret_cast<HFONT>(fontOf(*c)), sizeof(lf), &lf);
+  EXPECT_EQ(lf.lfWeight, FW_NORMAL);
+}
+
 TEST(Look, TextExtentMeasuresInTheControlsFont) {
   Form form({.name = "form", .width = 200, .height = 100});
   auto* small = form.Add<Label>({.name = "small", .caption = "x", .font = Font{.height = -8}});

@@ -24,6 +24,7 @@ class DisplayTest : public testing::Test {
     WriteWholeFile(WorkFileName, content);
     form = std::make_unique<Form>(Design{.name = "form", .width = 451, .height = 304});
     page = form->Create<TFrameDsiplaySettings>();
+    page->EnsureControls();
   }
   std::string Value(const std::string& key) {
     return profile::ReadString(WorkFileName, "Display", key, "<absent>", 2048);

@@ -21,6 +21,7 @@ class IdentificationTest : public testing::Test {
     WriteWholeFile(WorkFileName, content);
     form = std::make_unique<Form>(Design{.name = "form", .width = 451, .height = 304});
     page = form->Create<TFrameIdentification>();
+    page->EnsureControls();
   }
   std::string Value(const std::string& key) {
     return profile::ReadString(WorkFileName, "UserData", key, "<absent>", 2048);

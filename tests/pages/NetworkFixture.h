@@ -30,6 +30,7 @@ class NetworkPageTest : public testing::Test {
     page = nullptr;
     form = std::make_unique<gui::Form>(gui::Design{.name = "form", .width = 451, .height = 304});
     page = form->Create<TNetWorkFrame>();
+    page->EnsureControls();
     form->Show();
     kivtest::PumpUntilIdle();
     page->LoadSettings();

@@ -18,6 +18,7 @@ std::vector<std::string> TabNames(const Control& parent) {
 TEST_F(NetworkPageTest, TheTabsAndTheirControlsComeInTheirOrderAndStates) {
   form = std::make_unique<Form>(Design{.name = "form", .width = 451, .height = 304});
   page = form->Create<TNetWorkFrame>();
+  page->EnsureControls();
   EXPECT_EQ(TNetWorkFrame::GetCaption(), "Сеть");
 
   std::vector<std::pair<std::string, std::string>> tabs;

@@ -117,6 +117,7 @@ class UDBPageTest : public testing::Test {
 TEST_F(UDBPageTest, TheUDBFolderIsCompletedFromTheSourceFolderUnlessItHasADrive) {
   Form form({.name = "form", .width = 451, .height = 304});
   TUDBFrame* frame = form.Create<TUDBFrame>();
+  frame->EnsureControls();
   char systemDrive[MAX_PATH] = {};
   GetEnvironmentVariableA("SystemDrive", systemDrive, sizeof(systemDrive));
   SetEnvironmentVariableA("KIV_UDB_EMPTY", "");

@@ -113,6 +113,7 @@ TdlgSettings::TdlgSettings(const std::vector<TCommonSettingsFrameClass>& pages)
   }
   if (TCommonSettingsFrame* first = PageOf(PC->ActivePage())) {
     first->EnsureControls();
+    sys::TimelineMark(("controls of " + PC->ActivePage()->Caption()).c_str());
     first->LoadSettings();
   }
   ArrangeButtons();

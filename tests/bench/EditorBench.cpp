@@ -7,6 +7,7 @@
 // table and the budgets; not a test of the suite.
 
 #include "e2e/EditorRun.h"
+#include "sys/TextUtils.h"
 
 #include <commctrl.h>
 #include <psapi.h>
@@ -285,6 +286,65 @@ class EditorBench : public EditorRun {
   }
 };
 
+std::string RegistryText(HKEY root, const char* path, const char* name) {
+  char value[256] = {};
+  DWORD size = sizeof(value) - 1;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "?";
+  const bool ok = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) == 0;
+  RegCloseKey(key);
+  return ok ? TrimBlanks(value) : "?";
+}
+
+// What the figures were measured on: a figure depends on the Wine version,
+// the processor, the fonts the dialog's font is matched to and how old the
+// prefix is (a prefix just made has cold caches of its own).
+std::string MeasuredOn() {
+  std::string on = sizeof(void*) == 8 ? "64-bit build" : "32-bit build";
+  using WineVersion = const char*(__cdecl*)();
+  auto version = reinterpret_cast<WineVersion>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")));
+  on.append(", Wine ").append(version ? version() : "none (Windows)");
+  SYSTEM_INFO system{};
+  GetNativeSystemInfo(&system);
+  on.append(", ").append(std::to_string(system.dwNumberOfProcessors)).append(" processor(s) ");
+  on.append(
+      RegistryText(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", "ProcessorNameString"));
+  // The face the dialog's font, in the charset that shows Cyrillic, is
+  // matched to.
+  HDC dc = GetDC(nullptr);
+  LOGFONTA lf{};
+  lf.lfHeight = -11;
+  lf.lfCharSet = RUSSIAN_CHARSET;
+  lstrcpyA(lf.lfFaceName, "MS Sans Serif");
+  HFONT font = CreateFontIndirectA(&lf);
+  HGDIOBJ old = SelectObject(dc, font);
+  char face[LF_FACESIZE] = {};
+  GetTextFaceA(dc, LF_FACESIZE, face);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(nullptr, dc);
+  on.append(", \"MS Sans Serif\" Cyrillic shown in \"").append(face).append("\"");
+  // The prefix's age: how long ago its Windows folder was made.
+  WIN32_FILE_ATTRIBUTE_DATA windows{};
+  char folder[MAX_PATH] = {};
+  GetWindowsDirectoryA(folder, MAX_PATH);
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  if (GetFileAttributesExA(folder, GetFileExInfoStandard, &windows)) {
+    auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    const double hours = static_cast<double>(ticks(now) - ticks(windows.ftCreationTime)) / 36e9;
+    char age[64];
+    std::snprintf(age, sizeof(age), ", prefix %.1f hours old", hours);
+    on.append(age);
+  }
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  char date[32];
+  std::snprintf(date, sizeof(date), ", %04u-%02u-%02u", today.wYear, today.wMonth, today.wDay);
+  return on.append(date);
+}
+
 TEST_F(EditorBench, Table) {
   Configure();
   std::vector<Row> rows;
@@ -331,16 +391,46 @@ TEST_F(EditorBench, Table) {
   }
   std::printf("\n\n");
 
-  // The budgets, said once more as what went over.
+  // The budgets, each said as met or missed. The yardstick of the start-up
+  // is the minimal dialog without the common controls 6 the editor asks
+  // for: that part of the cost is the editor's too.
+  std::printf("measured on: %s\n", MeasuredOn().c_str());
+  int missed = 0;
+  auto budget = [&missed](bool met, const std::string& line) {
+    missed += met ? 0 : 1;
+    std::printf("%s %s\n", met ? "met:   " : "MISSED:", line.c_str());
+  };
+  char line[256];
   for (const Row& r : rows) {
+    const double size = mb(r.bytes);
     const double limit = r.bytes > (2u << 20) ? 500 : 50;
-    if (r.startMs > 1.5 * r.baselineMs)
-      std::printf("OVER: start-up %.0f ms > 1.5 x %.0f ms at %.2f MB\n", r.startMs, r.baselineMs, mb(r.bytes));
-    for (const auto& [name, ms] : r.tabs)
-      if (ms > limit) std::printf("OVER: tab %s %.0f ms at %.2f MB\n", name.c_str(), ms, mb(r.bytes));
-    if (r.saveMs > limit) std::printf("OVER: Save %.0f ms at %.2f MB\n", r.saveMs, mb(r.bytes));
-    if (r.peakMb > 32) std::printf("OVER: peak working set %.1f MB at %.2f MB\n", r.peakMb, mb(r.bytes));
+    std::snprintf(line, sizeof(line), "start-up %.0f ms <= 1.5 x %.0f ms at %.2f MB", r.startMs, r.baselineMs, size);
+    budget(r.startMs <= 1.5 * r.baselineMs, line);
+    for (const auto& [name, ms] : r.tabs) {
+      std::snprintf(line, sizeof(line), "tab %s %.0f ms < %.0f ms at %.2f MB", TrimBlanks(name).c_str(), ms, limit,
+                    size);
+      budget(ms < limit, line);
+    }
+    std::snprintf(line, sizeof(line), "Save %.0f ms < %.0f ms at %.2f MB", r.saveMs, limit, size);
+    budget(r.saveMs < limit, line);
+    if (r.bytes > (512u << 10) && r.bytes < (2u << 20)) {
+      std::snprintf(line, sizeof(line), "peak working set %.1f MB <= %.1f + 8 MB at %.2f MB", r.peakMb,
+                    r.baselinePeakMb, size);
+      budget(r.peakMb <= r.baselinePeakMb + 8, line);
+    }
   }
+  // Where a missed start-up went: the largest steps of the editor's own.
+  for (const Row& r : rows) {
+    if (r.startMs <= 1.5 * r.baselineMs) continue;
+    Timeline own;
+    for (size_t s = 0; s < r.timeline.size() && r.timeline[s].first != "painted and idle"; ++s)
+      own.emplace_back(r.timeline[s].first, r.timeline[s].second - (s ? r.timeline[s - 1].second : 0.0));
+    std::sort(own.begin(), own.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+    std::printf("start-up at %.2f MB went most to:", mb(r.bytes));
+    for (size_t s = 0; s < own.size() && s < 4; ++s) std::printf(" %s %.0f ms;", own[s].first.c_str(), own[s].second);
+    std::printf("\n");
+  }
+  std::printf("%d budget(s) missed\n", missed);
 }
 
 }  // namespace

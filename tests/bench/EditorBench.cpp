@@ -301,6 +301,10 @@ std::string RegistryText(HKEY root, const char* path, const char* name) {
 // prefix is (a prefix just made has cold caches of its own).
 std::string MeasuredOn() {
   std::string on = sizeof(void*) == 8 ? "64-bit build" : "32-bit build";
+  // tools/awake: the other processors kept from idling while this ran.
+  char awake[8] = {};
+  on.append(GetEnvironmentVariableA("KIV_BENCH_AWAKE", awake, sizeof(awake)) ? ", processors kept awake"
+                                                                             : ", quiet machine");
   using WineVersion = const char*(__cdecl*)();
   auto version = reinterpret_cast<WineVersion>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")));

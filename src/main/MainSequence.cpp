@@ -7,6 +7,7 @@
 #include "profile/Profile.h"
 #include "setup/AnswerFile.h"
 #include "setup/EditorConfig.h"
+#include "setup/Journal.h"
 #include "setup/SourceLocation.h"
 #include "main/TimeOutUnit.h"
 #include "dialog/Dlg_Settings.h"
@@ -48,6 +49,29 @@ std::vector<TCommonSettingsFrameClass> PageList() {
   // clang-format on
 }
 
+// The run's journal while the run goes on: every message shown goes in.
+JournalRun* g_journal = nullptr;
+
+void Journalled(const std::string& message) {
+  if (g_journal) g_journal->errors.push_back(message);
+}
+
+// Appends the run's block to the configured journal; a journal that cannot
+// be written changes nothing of the run.
+void WriteJournal(JournalRun& run) {
+  try {
+    GetLocalTime(&run.ended);
+    if (!LastUDBMerge.file.empty()) {
+      run.udbFile = LastUDBMerge.file;
+      run.udbMode = LastUDBMerge.mode.empty() ? "список" : LastUDBMerge.mode;
+      run.udbComputer = LastUDBMerge.computer;
+    }
+    run.previewEdited = PreviewEditedByHand;
+    AppendToJournal(JournalFileName(ConfigFileName()), JournalBlock(run));
+  } catch (...) {
+  }
+}
+
 // A message box that closes by itself, for errors that must not hold an
 // unattended setup.
 HWND g_timedBox = nullptr;
@@ -65,6 +89,7 @@ void CALLBACK CloseTimedBox(HWND, UINT, UINT_PTR id, DWORD) {
 
 void ShowTimedMessage(const std::string& text, UINT flags, UINT seconds, HWND owner = nullptr,
                       const char* caption = "KivEdt") {
+  Journalled(text);
   g_timedBox = nullptr;
   g_timedHook = SetWindowsHookExA(WH_CBT, &TimedBoxHook, nullptr, GetCurrentThreadId());
   UINT_PTR timer = SetTimer(nullptr, 0, seconds * 1000, &CloseTimedBox);
@@ -201,13 +226,30 @@ void RunExitPrograms() {
     if (key.rfind("RUNONEXIT", 0) != 0) continue;
     size_t equals = entry.find('=');
     if (equals == std::string::npos) continue;
-    RunProgram(entry.substr(equals + 1), true);
+    DWORD exitCode = 0;
+    const std::string command = entry.substr(equals + 1);
+    const bool started = RunProgram(command, true, &exitCode);
+    if (g_journal) g_journal->programs.emplace_back(TrimBlanks(command), started ? exitCode : DWORD{0xFFFFFFFF});
   }
 }
 
 int RunMainSequence() {
   sys::TimelineMark("WinMain");
+  JournalRun journal;
+  GetLocalTime(&journal.started);
+  journal.version = KIV_VERSION;
+  journal.build = sizeof(void*) == 8 ? "x64" : "x86";
+  g_journal = &journal;
+  struct JournalEnd {
+    JournalRun& run;
+    ~JournalEnd() {
+      WriteJournal(run);
+      g_journal = nullptr;
+    }
+  } journalEnd{journal};
   EditorDirectives.clear();
+  PreviewEditedByHand = false;
+  LastUDBMerge = {};
   AnswerFileName = ExpandEnvironment("%SystemRoot%\\System32\\$winnt$.inf");
   std::optional<gui::Application> application;
   try {
@@ -220,6 +262,7 @@ int RunMainSequence() {
     application->SetIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1)));
     sys::TimelineMark("application");
     ParseCommandLine();
+    journal.answerFile = AnswerFileName;
     WorkFileName = AnswerFileName + ".new";
     // An answer file that exists but cannot be copied (held by another
     // program) leaves no working copy, or a stale one from an earlier run:
@@ -254,6 +297,7 @@ int RunMainSequence() {
     // dialog as OK. Once the operator is there, it waits for him.
     application->SetExceptionHandler([&timeout, &application](const std::string& message) {
       if (!timeout->Running()) {
+        Journalled(message);
         application->ShowException(message);
         return;
       }
@@ -270,8 +314,14 @@ int RunMainSequence() {
     application->SetHintFont(hintFont);
     sys::TimelineMark("hint font");
     bool savePressed = false;
-    if (ShowSettings(PageList(), &savePressed)) {
-      if (copyError || !CommitWorkingCopy(WorkFileName, AnswerFileName)) {
+    const bool ok = ShowSettings(PageList(), &savePressed);
+    journal.ending = !ok ? "Cancel" : savePressed ? "Save" : "countdown";
+    if (ok) {
+      std::vector<JournalChange> changes;
+      if (!copyError) changes = AnswerFileChanges(AnswerFileName, WorkFileName);
+      const bool committed = !copyError && CommitWorkingCopy(WorkFileName, AnswerFileName);
+      if (committed) journal.changes = std::move(changes);
+      if (!committed) {
         DWORD error = copyError ? *copyError : GetLastError();
         // The operator saved edits that did not reach the answer file: he
         // must know. A working copy that never existed holds no edits, and
@@ -290,6 +340,7 @@ int RunMainSequence() {
       message = e.what();
     } catch (...) {
     }
+    journal.ending = "error: " + message;
     ShowTimedMessage(message, MB_OK | MB_ICONSTOP, 30);
     RemoveWorkingCopy();
     return 1;

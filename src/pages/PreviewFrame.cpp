@@ -139,6 +139,8 @@ std::string TFramePreview::ShownText() const {
 
 void TFramePreview::SaveSettings() {
   TCommonSettingsFrame::SaveSettings();
-  if (IsSaveAllowed() && chkAllowEdit->Checked() && memPrewiwIni->Modified())
+  if (IsSaveAllowed() && chkAllowEdit->Checked() && memPrewiwIni->Modified()) {
     SaveTextFile(WorkFileName, memPrewiwIni->Text());
+    PreviewEditedByHand = true;
+  }
 }

@@ -154,6 +154,7 @@ void TUDBFrame::LoadSettings() {
       source = WithBackslash(source);
       if (IsFile(source + kUniqueUDB)) {
         UniqueMode = true;
+        LastUDBMerge.mode = "уникальный";
         LoadUniqueUDB(source);
       } else if (configExists) {
         const std::string directory = GetUDBDirectory();

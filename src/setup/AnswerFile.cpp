@@ -13,6 +13,8 @@
 std::string AnswerFileName;
 std::string WorkFileName;
 std::vector<std::string> EditorDirectives;
+bool PreviewEditedByHand = false;
+UDBMergeRecord LastUDBMerge;
 
 namespace {
 

@@ -10,6 +10,14 @@
 extern std::string AnswerFileName;
 extern std::string WorkFileName;
 extern std::vector<std::string> EditorDirectives;
+// What the run's journal tells of the pages: whether the operator's own text
+// replaced the working copy on the preview page, and the UDB computer last
+// merged into it (file, mode, computer; empty when none was).
+extern bool PreviewEditedByHand;
+struct UDBMergeRecord {
+  std::string file, mode, computer;
+};
+extern UDBMergeRecord LastUDBMerge;
 
 // Copies the answer file over the working copy. The copy is writable whatever
 // the answer file's attributes: one marked read-only must not pass the mark

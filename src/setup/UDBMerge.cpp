@@ -64,6 +64,8 @@ void MergeUDBComputer(const TIniFile& udb, const std::string& targetFile, const 
   TIniFile target(targetFile);
   const std::string list = TrimBlanks(udb.ReadString("UniqueIds", id, ""));
   if (list.empty()) return;
+  LastUDBMerge.file = udb.FileName();
+  LastUDBMerge.computer = id;
   ForEachListedSection(list, [&](const std::string& section) {
     std::vector<std::string> keys;
     udb.ReadSection(ComputerSection(id, section), keys);

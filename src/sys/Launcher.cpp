@@ -25,7 +25,9 @@ std::string ExpandEnvironment(const std::string& text) {
   return std::string(buffer.data());
 }
 
-bool RunProgram(const std::string& commandLine, bool wait) {
+bool RunProgram(const std::string& commandLine, bool wait) { return RunProgram(commandLine, wait, nullptr); }
+
+bool RunProgram(const std::string& commandLine, bool wait, DWORD* exitCode) {
   std::string line = ExpandEnvironment(commandLine);
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
@@ -42,6 +44,7 @@ bool RunProgram(const std::string& commandLine, bool wait) {
   }
   if (!started) return false;
   if (wait) WaitForSingleObject(process.hProcess, INFINITE);
+  if (wait && exitCode && !GetExitCodeProcess(process.hProcess, exitCode)) *exitCode = STILL_ACTIVE;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;

@@ -4,6 +4,7 @@
 #include "setup/Journal.h"
 
 #include "profile/Profile.h"
+#include "profile/ProfileEngine.h"
 #include "sys/Launcher.h"
 #include "sys/TextUtils.h"
 
@@ -72,6 +73,9 @@ std::string TimeText(const SYSTEMTIME& t) {
 
 std::vector<JournalChange> AnswerFileChanges(const std::string& before, const std::string& after) {
   std::vector<JournalChange> changes;
+  // One operation: each file is taken as read once, not compared byte for
+  // byte again at every section of a file written seconds ago.
+  profile::Batch batch;
   const std::vector<std::string> oldSections = UniqueSections(before), newSections = UniqueSections(after);
   std::unordered_set<std::string> oldNames, newNames;
   for (const std::string& s : oldSections) oldNames.insert(Folded(s));

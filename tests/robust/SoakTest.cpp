@@ -104,6 +104,18 @@ TEST_F(Soak, AHundredRunsInARowLeaveNothingBehind) {
 
   const std::set<DWORD> editorsBefore = ProcessesNamed("KivEdt.exe");
   const std::set<std::string> tempBefore = FolderEntries(TempFolder());
+  // The one file a run may leave: its block in the journal, which by default
+  // is in the Windows folder.
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::set<std::string> windowsBefore = FolderEntries(windows);
+  const std::string journal = std::string(windows) + "\\KivEdt.log";
+  auto blocks = [](const std::string& text) {
+    size_t count = 0;
+    for (size_t at = 0; (at = text.find("==== KivEdt", at)) != std::string::npos; ++at) ++count;
+    return count;
+  };
+  const std::string journalBefore = FileExists(journal) ? ReadWholeFile(journal) : "";
   const std::set<std::string> registryBefore = RegistryNow();
   ASSERT_GT(registryBefore.size(), 1000u) << "the registry census saw next to nothing";
 
@@ -127,6 +139,17 @@ TEST_F(Soak, AHundredRunsInARowLeaveNothingBehind) {
   EXPECT_TRUE(editorsLeft.empty()) << editorsLeft.size() << " KivEdt.exe processes are still running";
 
   EXPECT_EQ(FolderEntries(folder.Path()), (std::set<std::string>{"KivEdt.exe", "KivEdt.ini", "winnt.sif"}));
+
+  std::set<std::string> windowsNew;
+  for (const std::string& name : FolderEntries(windows))
+    if (!windowsBefore.count(name) && name != "KivEdt.log") windowsNew.insert(name);
+  EXPECT_TRUE(windowsNew.empty()) << "new in the Windows folder:" << Joined(windowsNew);
+  const std::string journalAfter = ReadWholeFile(journal);
+  // Unless it passed its bound and lost its older half, the journal grew by
+  // one block a run.
+  if (journalAfter.size() >= journalBefore.size()) {
+    EXPECT_EQ(blocks(journalAfter) - blocks(journalBefore), 100u);
+  }
 
   std::set<std::string> tempNew;
   for (const std::string& name : FolderEntries(TempFolder()))

@@ -9,7 +9,9 @@
 #include "sys/TextUtils.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <limits>
+#include <string_view>
 #include <unordered_set>
 
 namespace {
@@ -71,16 +73,95 @@ std::string TimeText(const SYSTEMTIME& t) {
 
 }  // namespace
 
+namespace {
+
+std::string FileBytes(const std::string& name) {
+  std::string bytes;
+  HANDLE h =
+      CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return bytes;
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(h, &size) && size.QuadPart < 0x7FFFFFFF) {
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!bytes.empty() &&
+        (!ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size()))
+      bytes.clear();
+  }
+  CloseHandle(h);
+  return bytes;
+}
+
+bool IsUtf16(const std::string& bytes) {
+  return bytes.size() >= 2 &&
+         ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+}
+
+// The name of a section header line, or nothing.
+bool HeaderName(std::string_view line, std::string& name) {
+  size_t i = 0;
+  while (i < line.size() && static_cast<unsigned char>(line[i]) <= ' ') ++i;
+  if (i >= line.size() || line[i] != '[') return false;
+  const size_t close = line.find(']', i + 1);
+  name = TrimBlanks(std::string(line.substr(i + 1, (close == std::string_view::npos ? line.size() : close) - i - 1)));
+  return true;
+}
+
+// The sections whose lines lie in text[from, to), and the one that holds
+// `from`, in order.
+void SectionsAround(const std::string& text, size_t from, size_t to, std::vector<std::string>& names) {
+  size_t lineStart = text.rfind('\n', from ? from - 1 : 0);
+  lineStart = lineStart == std::string::npos ? 0 : lineStart + 1;
+  // The header above the first difference.
+  std::string name;
+  for (size_t at = lineStart; at > 0;) {
+    const size_t end = at - 1;
+    size_t begin = text.rfind('\n', end ? end - 1 : 0);
+    begin = begin == std::string::npos || end == 0 ? 0 : begin + 1;
+    if (HeaderName(std::string_view(text).substr(begin, end - begin), name)) {
+      names.push_back(name);
+      break;
+    }
+    at = begin;
+  }
+  for (size_t at = lineStart; at < text.size() && at <= to;) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    if (HeaderName(std::string_view(text).substr(at, end - at), name)) names.push_back(name);
+    at = end + 1;
+  }
+}
+
+}  // namespace
+
 std::vector<JournalChange> AnswerFileChanges(const std::string& before, const std::string& after) {
   std::vector<JournalChange> changes;
+  const std::string oldBytes = FileBytes(before), newBytes = FileBytes(after);
+  if (oldBytes == newBytes) return changes;
   // One operation: each file is taken as read once, not compared byte for
   // byte again at every section of a file written seconds ago.
   profile::Batch batch;
-  const std::vector<std::string> oldSections = UniqueSections(before), newSections = UniqueSections(after);
-  std::unordered_set<std::string> oldNames, newNames;
-  for (const std::string& s : oldSections) oldNames.insert(Folded(s));
-  for (const std::string& s : newSections) newNames.insert(Folded(s));
-  auto compare = [&](const std::string& section, bool inOld, bool inNew) {
+  std::vector<std::string> candidates;
+  if (IsUtf16(oldBytes) || IsUtf16(newBytes)) {
+    candidates = UniqueSections(after);
+    for (const std::string& name : UniqueSections(before)) candidates.push_back(name);
+  } else {
+    // Only the sections the differing stretch touches can hold a change: an
+    // answer file of megabytes is mostly the same before and after.
+    const size_t shorter = std::min(oldBytes.size(), newBytes.size());
+    size_t prefix = 0;
+    while (prefix < shorter && oldBytes[prefix] == newBytes[prefix]) ++prefix;
+    size_t suffix = 0;
+    while (suffix < shorter - prefix &&
+           oldBytes[oldBytes.size() - 1 - suffix] == newBytes[newBytes.size() - 1 - suffix])
+      ++suffix;
+    SectionsAround(newBytes, prefix, newBytes.size() - suffix, candidates);
+    SectionsAround(oldBytes, prefix, oldBytes.size() - suffix, candidates);
+  }
+  std::unordered_set<std::string> done;
+  for (const std::string& section : candidates) {
+    if (section.empty() || !done.insert(Folded(section)).second) continue;
+    const bool inOld = profile::SectionExists(before, section), inNew = profile::SectionExists(after, section);
     const std::vector<Entry> oldEntries = inOld ? EntriesOf(before, section) : std::vector<Entry>{};
     const std::vector<Entry> newEntries = inNew ? EntriesOf(after, section) : std::vector<Entry>{};
     for (const Entry& e : newEntries) {
@@ -92,10 +173,7 @@ std::vector<JournalChange> AnswerFileChanges(const std::string& before, const st
     }
     for (const Entry& e : oldEntries)
       if (!Find(newEntries, e.key)) changes.push_back({section, e.key, e.value, "", true, false});
-  };
-  for (const std::string& section : newSections) compare(section, oldNames.count(Folded(section)) > 0, true);
-  for (const std::string& section : oldSections)
-    if (!newNames.count(Folded(section))) compare(section, true, false);
+  }
   return changes;
 }
 

@@ -86,7 +86,9 @@ TEST(JournalAppend, BlocksAddUpAndAnOvergrownJournalKeepsItsNewerWholeBlocks) {
   ScratchFolder folder;
   const std::string journal = folder / "KivEdt.log";
   auto block = [](int n) {
-    return "==== KivEdt run " + std::to_string(n) + " ====\r\n" + std::string(90, 'x') + "\r\n\r\n";
+    std::string text = "==== KivEdt run ";
+    text.append(std::to_string(n)).append(" ====\r\n").append(90, 'x').append("\r\n\r\n");
+    return text;
   };
   ASSERT_TRUE(AppendToJournal(journal, block(1), 1000));
   ASSERT_TRUE(AppendToJournal(journal, block(2), 1000));

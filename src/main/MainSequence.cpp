@@ -104,27 +104,12 @@ void ShowTimedMessage(const std::string& text, UINT flags, UINT seconds, HWND ow
 // are on the disk: the rename that follows is journalled by the file system,
 // the data maybe not, and setup reboots soon after a Save.
 bool StageCopy(const std::string& from, const std::string& staged) {
-  HANDLE source = CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (source == INVALID_HANDLE_VALUE) return false;
   std::string bytes;
-  LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(source, &size) != 0 && size.QuadPart < 0x7FFFFFFF;
-  if (ok) {
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD got = 0;
-    ok = bytes.empty() ||
-         (ReadFile(source, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size());
-  }
-  DWORD error = ok ? 0 : GetLastError();
-  CloseHandle(source);
-  if (!ok) {
-    SetLastError(error ? error : ERROR_READ_FAULT);
-    return false;
-  }
+  if (!sys::ReadAll(from, bytes)) return false;
   HANDLE target = CreateFileA(staged.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (target == INVALID_HANDLE_VALUE) return false;
-  ok = sys::WriteAll(target, bytes.data(), bytes.size()) && FileFunctions.FlushFileBuffers(target);
-  error = ok ? 0 : GetLastError();
+  const bool ok = sys::WriteAll(target, bytes.data(), bytes.size()) && FileFunctions.FlushFileBuffers(target);
+  const DWORD error = ok ? 0 : GetLastError();
   CloseHandle(target);
   if (!ok) {
     // Nothing half-written stays beside the answer file.

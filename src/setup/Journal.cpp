@@ -5,6 +5,7 @@
 
 #include "profile/Profile.h"
 #include "profile/ProfileEngine.h"
+#include "sys/FileFunctions.h"
 #include "sys/Launcher.h"
 #include "sys/TextUtils.h"
 
@@ -77,18 +78,7 @@ namespace {
 
 std::string FileBytes(const std::string& name) {
   std::string bytes;
-  HANDLE h =
-      CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return bytes;
-  LARGE_INTEGER size{};
-  if (GetFileSizeEx(h, &size) && size.QuadPart < 0x7FFFFFFF) {
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD got = 0;
-    if (!bytes.empty() &&
-        (!ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size()))
-      bytes.clear();
-  }
-  CloseHandle(h);
+  (void)sys::ReadAll(name, bytes);
   return bytes;
 }
 

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 struct FileFunctionTable {
   BOOL(WINAPI* WriteFile)(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
   BOOL(WINAPI* FlushFileBuffers)(HANDLE file);
@@ -16,4 +18,7 @@ namespace sys {
 // Writes all of the bytes, in pieces of at most a megabyte; false at the
 // first piece that fails, the reason in GetLastError.
 [[nodiscard]] bool WriteAll(HANDLE file, const char* data, size_t size);
+// The whole file's bytes; false when it cannot be opened or read (the reason
+// in GetLastError), and `bytes` is then empty.
+[[nodiscard]] bool ReadAll(const std::string& name, std::string& bytes);
 }  // namespace sys

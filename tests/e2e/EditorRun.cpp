@@ -243,6 +243,14 @@ void EditorRun::ShowPreview(int timeoutMs) const {
   }
 }
 
+void EditorRun::SaveThroughPreview(const std::string& text) {
+  Start("-f:winnt.sif");
+  ASSERT_TRUE(WaitForDialog());
+  ShowPreview();
+  EditPreview(text);
+  ClickButton("btnSave");
+}
+
 HWND EditorRun::ShownPreview() const {
   for (const char* name : {"viewPreview", "memPrewiwIni"})
     if (HWND box = Window(name); box && IsWindowVisible(box)) return box;

@@ -57,6 +57,9 @@ class EditorRun : public testing::Test {
   // Edits the shown preview as the operator would: ticks chkAllowEdit,
   // replaces the text, and leaves the text box marked modified.
   void EditPreview(const std::string& text) const;
+  // Starts the editor on the answer file, replaces its text on the preview
+  // page and presses Save; the test then waits for the end.
+  void SaveThroughPreview(const std::string& text);
   [[nodiscard]] std::string PreviewText() const;
   [[nodiscard]] size_t PreviewTextLength() const;
   // The box that shows the preview's text now: the read-only view, or the

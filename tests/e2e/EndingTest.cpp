@@ -45,11 +45,7 @@ using EditorSave = EditorRun;
 TEST_F(EditorSave, CommitsTheEditedPreviewToTheAnswerFile) {
   const std::string edited = EditedAnswerFile(ExampleAnswerFile());
   WriteWholeFile(answerFile, ExampleAnswerFile());
-  Start("-f:winnt.sif");
-  ASSERT_TRUE(WaitForDialog());
-  ShowPreview();
-  EditPreview(edited);
-  ClickButton("btnSave");
+  ASSERT_NO_FATAL_FAILURE(SaveThroughPreview(edited));
   EXPECT_EQ(Finish(), 0);
   EXPECT_EQ(ReadWholeFile(answerFile), edited);
   EXPECT_FALSE(FileExists(answerFile + ".new"));

@@ -32,13 +32,9 @@ TEST_F(JournalRun, ASaveACancelAndACountdownEachLeaveOneBlockWithWhatChanged) {
   std::string original = ExampleAnswerFile();
   WriteWholeFile(answerFile, original);
   Configure("TimeOut=300\r\nLogFile=" + journal);
-  Start("-f:winnt.sif");
-  ASSERT_TRUE(WaitForDialog());
-  ShowPreview();
   std::string edited = EditedAnswerFile(original);
   edited.replace(edited.find("DomainAdminPassword = \"secret\""), 30, "DomainAdminPassword = \"guess1\"");
-  EditPreview(edited);
-  ClickButton("btnSave");
+  ASSERT_NO_FATAL_FAILURE(SaveThroughPreview(edited));
   ASSERT_EQ(Finish(), 0);
 
   Start("-f:winnt.sif");
@@ -88,11 +84,7 @@ TEST_F(JournalRun, AJournalThatCannotBeWrittenOrIsTurnedOffChangesNothingElse) {
     GetWindowsDirectoryA(windows, MAX_PATH);
     const std::string systemJournal = std::string(windows) + "\\KivEdt.log";
     const std::string before = FileExists(systemJournal) ? ReadWholeFile(systemJournal) : "";
-    Start("-f:winnt.sif");
-    ASSERT_TRUE(WaitForDialog());
-    ShowPreview();
-    EditPreview(edited);
-    ClickButton("btnSave");
+    ASSERT_NO_FATAL_FAILURE(SaveThroughPreview(edited));
     // No box waits for anyone: the run ends by itself, with its exit code.
     EXPECT_EQ(Finish(), 0);
     EXPECT_EQ(ReadWholeFile(answerFile), edited);

@@ -199,7 +199,7 @@ Control::~Control() {
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
   }
   if (hwnd_) {
-    if (!hint_.empty()) {
+    if (HasTooltip()) {
       if (Form* form = OwnerForm(); form && form != this && form->tooltip_) {
         for (HWND w : HintWindows()) {
           TTTOOLINFOA ti{};
@@ -241,7 +241,7 @@ void Control::Adopt(std::unique_ptr<Control> child) {
     SetWindowPos(raw->hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   raw->RecordAnchorMargins();
   if (raw->align_ != Align::None) Realign();
-  if (!raw->hint_.empty()) raw->RefreshTooltip();
+  if (raw->HasTooltip()) raw->RefreshTooltip();
 }
 
 void Control::DestroyChild(Control* child) {
@@ -507,6 +507,8 @@ void Control::SetColor(TColor color) {
 }
 
 TColor Control::EffectiveColor() const noexcept {
+  // A disabled box is not the operator's to fix; it keeps its grey.
+  if (!warning_.empty() && enabled_) return clWarning;
   if (color_ != clDefault) return color_;
   if (TColor own = KindColor(); own != clDefault) return own;
   if (parent_) return parent_->EffectiveColor();
@@ -552,15 +554,24 @@ bool Control::ShowHint() const noexcept {
 void Control::SetShowHint(bool show) {
   showHint_ = show;
   std::function<void(Control*)> refresh = [&](Control* c) {
-    if (!c->hint_.empty()) c->RefreshTooltip();
+    if (c->HasTooltip()) c->RefreshTooltip();
     for (auto& child : c->children_) refresh(child.get());
   };
   refresh(this);
 }
 
+void Control::SetWarning(const std::string& why) {
+  if (why == warning_) return;
+  warning_ = why;
+  RefreshTooltip();
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 void Control::RefreshTooltip() {
   Form* form = OwnerForm();
   if (!form || form == this) return;
+  const bool shown = !warning_.empty() || (!hint_.empty() && ShowHint());
+  std::string text = warning_.empty() ? hint_ : hint_.empty() ? warning_ : warning_ + "\n\n" + hint_;
   HWND tooltip = form->Tooltip();
   for (HWND w : HintWindows()) {
     TTTOOLINFOA ti{};
@@ -569,8 +580,8 @@ void Control::RefreshTooltip() {
     ti.hwnd = form->hwnd_;
     ti.uId = reinterpret_cast<UINT_PTR>(w);
     SendMessageA(tooltip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
-    if (hint_.empty() || !ShowHint()) continue;
-    ti.lpszText = const_cast<char*>(hint_.c_str());
+    if (!shown) continue;
+    ti.lpszText = text.data();
     SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
   }
 }

@@ -89,6 +89,11 @@ class Control {
   void SetHint(const std::string& hint);
   [[nodiscard]] bool ShowHint() const noexcept;
   void SetShowHint(bool show);
+  // A warning on the control's value: the box takes the warning colour while
+  // it is enabled, and its tooltip says why, before its hint, whether hints
+  // are shown or not. An empty text takes the warning away.
+  [[nodiscard]] const std::string& Warning() const noexcept { return warning_; }
+  void SetWarning(const std::string& why);
 
   [[nodiscard]] int TabOrder() const noexcept;
   void SetTabOrder(int order);
@@ -190,6 +195,7 @@ class Control {
   virtual void MoveWindowTo(int left, int top, int width, int height);
   void RecordAnchorMargins();
   void RefreshTooltip();
+  [[nodiscard]] bool HasTooltip() const noexcept { return !hint_.empty() || !warning_.empty(); }
   void ApplyFontToWindow();
   void RealignParent();
 
@@ -222,6 +228,7 @@ class Control {
   std::shared_ptr<FontHandle> hfont_;
   std::string hint_;
   std::optional<bool> showHint_;
+  std::string warning_;
   bool tabStop_ = false;
   std::intptr_t tag_ = 0;
   int codeChange_ = 0;

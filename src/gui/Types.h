@@ -25,6 +25,9 @@ inline constexpr TColor clInfoBk = 0x80000000u | COLOR_INFOBK;
 inline constexpr TColor clNavy = 0x00800000u;
 inline constexpr TColor clBlack = 0x00000000u;
 inline constexpr TColor clWhite = 0x00FFFFFFu;
+// A light red that marks a value the operator should look at again, with
+// black text still easy to read on it.
+inline constexpr TColor clWarning = 0x00D2D2FFu;
 
 [[nodiscard]] COLORREF ColorToRGB(TColor color) noexcept;
 

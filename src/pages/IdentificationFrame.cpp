@@ -2,6 +2,8 @@
 
 #include "pages/IdentificationFrame.h"
 
+#include "setup/ValueHints.h"
+
 using namespace gui;
 
 namespace {
@@ -16,12 +18,20 @@ void TFrameIdentification::CreateControls() {
   Label2 = Add<Label>({.name = "Label2", .left = 8, .top = 40, .caption = "Организация"});
   edOrgName = Add<Edit>({.name = "edOrgName", .left = 96, .top = 36, .width = 347, .anchors = LeftTopRight});
   Label3 = Add<Label>({.name = "Label3", .left = 8, .top = 68, .caption = "Серийный номер"});
-  edSerial = Add<Edit>({.name = "edSerial", .left = 8, .top = 84, .width = 435, .anchors = LeftTopRight});
+  edSerial =
+      Add<Edit>({.name = "edSerial", .left = 8, .top = 84, .width = 435, .anchors = LeftTopRight, .onChange = [this] {
+                   ShowValueHints();
+                 }});
   Label4 = Add<Label>(
       {.name = "Label4", .left = 8, .top = 116, .caption = "Имя компьютера (* - генерировать произвольное)"});
   // The longest computer name setup takes.
-  edComputerName = Add<Edit>(
-      {.name = "edComputerName", .left = 8, .top = 132, .width = 435, .anchors = LeftTopRight, .maxLength = 63});
+  edComputerName = Add<Edit>({.name = "edComputerName",
+                              .left = 8,
+                              .top = 132,
+                              .width = 435,
+                              .anchors = LeftTopRight,
+                              .maxLength = 63,
+                              .onChange = [this] { ShowValueHints(); }});
 }
 
 std::string TFrameIdentification::GetCaption() { return "Данные пользователя"; }
@@ -41,6 +51,12 @@ void TFrameIdentification::LoadSettings() {
   ReadValue(kSection, "ProductKey", "", "", productKey);
   ReadValue(kSection, "ProductID", productKey, "", value);
   edSerial->SetText(value);
+  ShowValueHints();
+}
+
+void TFrameIdentification::ShowValueHints() {
+  edComputerName->SetWarning(hints::ComputerName(edComputerName->Text()));
+  edSerial->SetWarning(hints::ProductKey(edSerial->Text()));
 }
 
 void TFrameIdentification::SaveSettings() {

@@ -11,6 +11,9 @@ class TFrameIdentification : public TCommonSettingsFrame {
   [[nodiscard]] static std::string GetCaption();
   void LoadSettings() override;
   void SaveSettings() override;
+  // Marks the computer name and the product key when setup would reject
+  // them, with the reason in their tooltips; the values stay as typed.
+  void ShowValueHints();
 
   gui::Label* Label1 = nullptr;
   gui::Edit* edFullName = nullptr;

@@ -72,8 +72,12 @@ void TNetWorkFrame::DesignDomainTab() {
   edMachineObjectOU = tsDomain->Add<Edit>(
       {.name = "edMachineObjectOU", .left = kBoxLeft, .top = 48, .width = kBoxWidth, .anchors = LeftTopRight});
   Label1 = tsDomain->Add<Label>({.name = "Label1", .left = 8, .top = 76, .caption = "Имя группы/домена"});
-  edGroupDomainName = tsDomain->Add<Edit>(
-      {.name = "edGroupDomainName", .left = kBoxLeft, .top = 72, .width = kBoxWidth, .anchors = LeftTopRight});
+  edGroupDomainName = tsDomain->Add<Edit>({.name = "edGroupDomainName",
+                                           .left = kBoxLeft,
+                                           .top = 72,
+                                           .width = kBoxWidth,
+                                           .anchors = LeftTopRight,
+                                           .onChange = [this] { ShowValueHints(); }});
   Label2 = tsDomain->Add<Label>({.name = "Label2", .left = 8, .top = 100, .caption = "Пароль админа (локал)"});
   edLocalAdminPassword = tsDomain->Add<Edit>({.name = "edLocalAdminPassword",
                                               .left = kBoxLeft,
@@ -133,6 +137,7 @@ void TNetWorkFrame::EnableTcpipControls() {
   SetEditEnabled(cbNetBiosOverTcpIP, on);
   // Fixed addresses mean nothing while DHCP hands them out.
   if (on) ApplyDhcpRule();
+  ShowValueHints();
 }
 
 void TNetWorkFrame::FillAdapterList(ComboBox* combo) {
@@ -143,7 +148,38 @@ void TNetWorkFrame::FillAdapterList(ComboBox* combo) {
   if (combo->ItemIndex() < 0 && combo->ItemCount() > 0) combo->SetItemIndex(0);
 }
 
-void TNetWorkFrame::rbJoinClick() { EnableDomainFields(rbJoinDomain->Checked()); }
+void TNetWorkFrame::rbJoinClick() {
+  EnableDomainFields(rbJoinDomain->Checked());
+  ShowValueHints();
+}
+
+void TNetWorkFrame::ShowValueHints() {
+  // Controls not made yet have nothing to mark; the load that follows their
+  // making shows the marks.
+  if (!HasControls()) return;
+  edGroupDomainName->SetWarning(rbJoinWorkGroup->Checked() ? hints::WorkgroupName(edGroupDomainName->Text()) : "");
+
+  hints::AdapterHints adapter;
+  std::string suffix, suffixList;
+  if (chkUseTcpip->Checked()) {
+    const hints::AdapterValues shown{.dhcp = chkDHCPEnable->Checked(),
+                                     .addresses = edIP->Text(),
+                                     .masks = edIPMask->Text(),
+                                     .gateways = EdIPDefaultGatewey->Text(),
+                                     .dnsServers = edDNSServers->Text(),
+                                     .winsServers = edWinsSrvers->Text()};
+    adapter = hints::AdapterTcpip(shown, OtherFixedAddresses());
+    suffix = hints::DnsSuffixList(edDNSDomain->Text());
+    suffixList = hints::DnsSuffixList(edDNSSuffixSearchOrder->Text());
+  }
+  edIP->SetWarning(adapter.addresses);
+  edIPMask->SetWarning(adapter.masks);
+  EdIPDefaultGatewey->SetWarning(adapter.gateways);
+  edDNSServers->SetWarning(adapter.dnsServers);
+  edWinsSrvers->SetWarning(adapter.winsServers);
+  edDNSDomain->SetWarning(suffix);
+  edDNSSuffixSearchOrder->SetWarning(suffixList);
+}
 
 void TNetWorkFrame::chkUseTcpipClick() { EnableTcpipControls(); }
 

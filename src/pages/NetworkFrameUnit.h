@@ -5,6 +5,7 @@
 
 #include "dialog/CommonSettringFrame.h"
 #include "gui/PageControl.h"
+#include "setup/ValueHints.h"
 
 #include <string>
 
@@ -121,6 +122,10 @@ class TNetWorkFrame : public TCommonSettingsFrame {
   void LoadAdapterEntry(const std::string& name);
   void SaveAdapterEntry(const std::string& name);
 
+  // Marks the boxes whose values setup would reject or that cannot work,
+  // with the reason in their tooltips; the values stay as typed.
+  void ShowValueHints();
+
   void rbJoinClick();
   void chkUseTcpipClick();
   void chkDHCPEnableClick();
@@ -145,6 +150,8 @@ class TNetWorkFrame : public TCommonSettingsFrame {
   void SaveGlobalTcpip();
   void SaveShownAdapterEntry();
   void ApplyDhcpRule();
+  // The fixed addresses of the adapters not shown, as the working copy has them.
+  [[nodiscard]] std::vector<hints::OtherAdapter> OtherFixedAddresses();
 
   // The local administrator's password as the page last showed it.
   std::string shownAdminPassword_;

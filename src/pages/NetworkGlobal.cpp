@@ -32,7 +32,8 @@ void TNetWorkFrame::DesignGlobalTab() {
                                 .anchors = LeftTopRight,
                                 .hint = "DNSDomain: the primary DNS suffix of this computer, e.g. corp.example.\n"
                                         "Чтобы он не сменился при входе в домен, снимите флажок "
-                                        "\"Менять основной DNS суффикс при смене домена\"."});
+                                        "\"Менять основной DNS суффикс при смене домена\".",
+                                .onChange = [this] { ShowValueHints(); }});
   chkChangeDNSDomain = tsTCPIPGlobal->Add<CheckBox>(
       {.name = "chkChangeDNSDomain",
        .left = 8,
@@ -51,7 +52,8 @@ void TNetWorkFrame::DesignGlobalTab() {
                                 .anchors = LeftTopRight,
                                 .hint = "DNSSuffixSearchOrder: the DNS suffixes appended to names that are not fully\n"
                                         "qualified, tried in the order given and separated by commas,\n"
-                                        "e.g. corp.example,branch.corp.example,example.com."});
+                                        "e.g. corp.example,branch.corp.example,example.com.",
+                                .onChange = [this] { ShowValueHints(); }});
   chkUseDomainNameDevolution = tsTCPIPGlobal->Add<CheckBox>(
       {.name = "chkUseDomainNameDevolution",
        .left = 8,

@@ -41,7 +41,8 @@ void TNetWorkFrame::DesignTcpipTab() {
                                .anchors = LeftTopRight,
                                .hint = "IPAddress: the adapter's fixed address, or several separated by commas,\n"
                                        "e.g. 10.1.2.30 or 10.1.2.30,10.1.2.31.\n"
-                                       "Used only with DHCP = No; every address needs its own subnet mask."});
+                                       "Used only with DHCP = No; every address needs its own subnet mask.",
+                               .onChange = [this] { ShowValueHints(); }});
   Label8 = TabSheet2->Add<Label>({.name = "Label8", .left = 8, .top = 32, .caption = "Маска"});
   edIPMask = TabSheet2->Add<Edit>({.name = "edIPMask",
                                    .left = kBoxLeft,
@@ -50,21 +51,24 @@ void TNetWorkFrame::DesignTcpipTab() {
                                    .anchors = LeftTopRight,
                                    .hint = "SubnetMask: one mask per IP address, separated by commas and in the\n"
                                            "order of the addresses, e.g. 255.255.255.0.\n"
-                                           "Used only with DHCP = No."});
+                                           "Used only with DHCP = No.",
+                                   .onChange = [this] { ShowValueHints(); }});
   Label9 = TabSheet2->Add<Label>({.name = "Label9", .left = 8, .top = 56, .caption = "Шлюз(ы)"});
   EdIPDefaultGatewey = TabSheet2->Add<Edit>({.name = "EdIPDefaultGatewey",
                                              .left = kBoxLeft,
                                              .top = 52,
                                              .width = kBoxWidth,
                                              .anchors = LeftTopRight,
-                                             .hint = "Список шлюзов (разделенный запятыми)"});
+                                             .hint = "Список шлюзов (разделенный запятыми)",
+                                             .onChange = [this] { ShowValueHints(); }});
   Label10 = TabSheet2->Add<Label>({.name = "Label10", .left = 8, .top = 80, .caption = "DNS-сервер(-а)"});
   edDNSServers = TabSheet2->Add<Edit>({.name = "edDNSServers",
                                        .left = kBoxLeft,
                                        .top = 76,
                                        .width = kBoxWidth,
                                        .anchors = LeftTopRight,
-                                       .hint = "Список DNS-серверов (через запятую)"});
+                                       .hint = "Список DNS-серверов (через запятую)",
+                                       .onChange = [this] { ShowValueHints(); }});
   chkDHCPEnable =
       TabSheet2->Add<CheckBox>({.name = "chkDHCPEnable",
                                 .left = kBoxLeft,
@@ -82,7 +86,8 @@ void TNetWorkFrame::DesignTcpipTab() {
                                        .anchors = LeftTopRight,
                                        .hint = "Список WINS-серверов (через запятую)\n"
                                                "WINSServerList: WINS server addresses, primary first, separated by\n"
-                                               "commas, e.g. 10.1.2.7,10.1.2.8. Used with WINS = Yes."});
+                                               "commas, e.g. 10.1.2.7,10.1.2.8. Used with WINS = Yes.",
+                                       .onChange = [this] { ShowValueHints(); }});
   Label20 = TabSheet2->Add<Label>({.name = "Label20", .left = 8, .top = 148, .caption = "Адаптер"});
   cbTCPIPAdapters = TabSheet2->Add<ComboBox>({.name = "cbTCPIPAdapters",
                                               .left = kBoxLeft,
@@ -148,6 +153,7 @@ void TNetWorkFrame::LoadAdapterTcpip(const std::string& section) {
   // A value outside the list selects nothing, and the save then keeps it.
   ReadValue(section, "NetBIOSOptions", "0", "", value);
   cbNetBiosOverTcpIP->SetItemIndex(ToIntOrZero(value));
+  ShowValueHints();
 }
 
 void TNetWorkFrame::SaveAdapterTcpip(const std::string& section) {
@@ -180,10 +186,31 @@ void TNetWorkFrame::MapAdapterSections() {
   }
 }
 
+std::vector<hints::OtherAdapter> TNetWorkFrame::OtherFixedAddresses() {
+  // The adapters not shown keep their values in the working copy: switching
+  // adapters writes the shown one there first.
+  std::vector<hints::OtherAdapter> others;
+  const std::string shownSection = AdapterTcpipSection();
+  for (int i = 0; i < cbTCPIPAdapters->ItemCount(); ++i) {
+    std::string section = cbTCPIPAdapters->ItemData(i);
+    if (section.empty()) section = kAdapterSectionPrefix + cbTCPIPAdapters->ItemText(i);
+    if (SameLocaleText(section, shownSection)) continue;
+    std::string dhcp, addresses;
+    ReadValue(section, "DHCP", "Yes", "", dhcp);
+    if (YesNoToBool(dhcp)) continue;
+    ReadValue(section, "IPAddress", "", "", addresses);
+    others.push_back({cbTCPIPAdapters->ItemText(i), addresses});
+  }
+  return others;
+}
+
 void TNetWorkFrame::cbTCPIPAdaptersChange() {
   if (cbTCPIPAdapters->ItemIndex() >= 0) LoadAdapterTcpip(AdapterTcpipSection());
 }
 
 void TNetWorkFrame::cbTCPIPAdaptersEnter() { SaveAdapterTcpip(AdapterTcpipSection()); }
 
-void TNetWorkFrame::chkDHCPEnableClick() { ApplyDhcpRule(); }
+void TNetWorkFrame::chkDHCPEnableClick() {
+  ApplyDhcpRule();
+  ShowValueHints();
+}

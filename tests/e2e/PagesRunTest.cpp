@@ -194,6 +194,39 @@ TEST_F(PagesRun, AnEditOnEachOfTheOtherNetworkTabsReachesItsLine) {
   EXPECT_EQ(ReadWholeFile(answerFile), expected);
 }
 
+// Values setup would reject are marked on their boxes, and that is all: Save
+// commits them as typed, and the countdown runs out over them, both without
+// a box.
+TEST_F(PagesRun, ValuesSetupWouldRejectAreSavedAsTyped) {
+  ClickTab("PC", 0);
+  SetText("edComputerName", "12345");
+  SetText("edSerial", "ABCDE-12345");
+  ClickTab("PC", 1);
+  SetText("edIP", "10.1.2.300");
+  SetText("EdIPDefaultGatewey", "10.9.9.1");
+  ClickTab("PC", 0);
+  SaveAndFinish();
+  std::string expected = Replace(kAnswerFile, "ComputerName = PC01", "ComputerName = 12345");
+  expected = Replace(expected, "XXXXX-XXXXX-XXXXX-XXXXX-XXXXX", "ABCDE-12345");
+  expected = Replace(expected, "IPAddress = 10.1.2.30", "IPAddress = 10.1.2.300");
+  expected = Replace(expected, "DefaultGateway = 10.1.2.1", "DefaultGateway = 10.9.9.1");
+  EXPECT_EQ(ReadWholeFile(answerFile), expected);
+}
+
+using MarkedValuesRun = EditorRun;
+
+TEST_F(MarkedValuesRun, TheCountdownRunsOutOverThem) {
+  std::string marked = Replace(kAnswerFile, "ComputerName = PC01", "ComputerName = PC 01");
+  marked = Replace(marked, "SubnetMask = 255.255.255.0", "SubnetMask = 255.0.255.0");
+  marked = Replace(marked, "JoinDomain = CORP", "JoinWorkgroup = BUHGALTERIYA-GLAVNAYA");
+  WriteWholeFile(answerFile, marked);
+  WriteWholeFile(folder / "KivEdt.ini", "[KivEditor]\r\nTimeOut=2\r\n");
+  Start("-f:winnt.sif");
+  ASSERT_TRUE(WaitForDialog());
+  EXPECT_EQ(Finish(15000), 0);
+  EXPECT_EQ(ReadWholeFile(answerFile), marked);
+}
+
 using AdminPasswordRun = EditorRun;
 
 TEST_F(AdminPasswordRun, ATypedPasswordIsStoredAsPlainTextAndAnUntouchedHashStays) {

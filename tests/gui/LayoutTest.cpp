@@ -211,4 +211,44 @@ TEST(Look, HintsBecomeToolsOfTheFormsTooltip) {
   EXPECT_EQ(lf.lfCharSet, RUSSIAN_CHARSET);
 }
 
+TEST(Look, AWarningColoursTheBoxAndLeadsItsTooltipEvenWithHintsHidden) {
+  Form form({.name = "form", .width = 300, .height = 100});
+  auto* ed = form.Add<Edit>({.name = "ed", .hint = "IPAddress: 10.1.2.30"});
+  HWND tooltip = form.Tooltip();
+  auto toolText = [&] {
+    char text[256] = {};
+    TTTOOLINFOA ti{};
+    ti.cbSize = TTTOOLINFOA_V1_SIZE;
+    ti.hwnd = form.Handle();
+    ti.uId = reinterpret_cast<UINT_PTR>(ed->Handle());
+    ti.lpszText = text;
+    SendMessageA(tooltip, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&ti));
+    return std::string(text);
+  };
+  // The colour the box is painted with, as its parent answers it.
+  auto painted = [&] {
+    HDC dc = GetDC(ed->Handle());
+    SendMessageA(form.Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(ed->Handle()));
+    COLORREF color = GetBkColor(dc);
+    ReleaseDC(ed->Handle(), dc);
+    return color;
+  };
+  const COLORREF window = painted();
+  EXPECT_EQ(toolText(), "") << "hints are hidden on this form";
+
+  ed->SetWarning("Маска не непрерывна");
+  EXPECT_EQ(toolText(), "Маска не непрерывна\n\nIPAddress: 10.1.2.30");
+  EXPECT_EQ(painted(), ColorToRGB(clWarning));
+  EXPECT_NE(painted(), window);
+  ed->SetEnabled(false);
+  EXPECT_EQ(painted(), ColorToRGB(clBtnFace)) << "a greyed box is not the operator's to fix";
+  ed->SetEnabled(true);
+  ed->SetHint("");
+  EXPECT_EQ(toolText(), "Маска не непрерывна");
+
+  ed->SetWarning("");
+  EXPECT_EQ(painted(), window);
+  EXPECT_EQ(SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0), 0);
+}
+
 }  // namespace

@@ -106,3 +106,48 @@ TEST_F(IdentificationTest, OddFilesAreShownAndWrittenAsTheyRead) {
 }
 
 }  // namespace
+
+TEST_F(IdentificationTest, MarksComeAndGoAsTheOperatorTypesAndTypedValuesAreSavedAsTheyStand) {
+  Open("[UserData]\r\nComputerName=PC01\r\nProductKey=ABCDE-12345-FGHIJ-67890-KLMNO\r\n");
+  form->Show();
+  PumpUntilIdle();
+  page->LoadSettings();
+  EXPECT_EQ(page->edComputerName->Warning(), "");
+  EXPECT_EQ(page->edSerial->Warning(), "");
+
+  page->edComputerName->SetText("");
+  Type(*page->edComputerName, "1");
+  EXPECT_NE(page->edComputerName->Warning().find("из одних цифр"), std::string::npos);
+  Type(*page->edComputerName, "2-KASSA");
+  EXPECT_EQ(page->edComputerName->Warning(), "");
+  Type(*page->edComputerName, "-ZAL-23");
+  EXPECT_EQ(page->edComputerName->Text(), "12-KASSA-ZAL-23");
+  EXPECT_EQ(page->edComputerName->Warning(), "") << "15 characters";
+  Type(*page->edComputerName, "4");
+  EXPECT_NE(page->edComputerName->Warning().find("видно только «12-KASSA-ZAL-23»"), std::string::npos);
+  Type(*page->edComputerName, "\b");
+  EXPECT_EQ(page->edComputerName->Warning(), "");
+  Type(*page->edComputerName, "\b\b 7");
+  EXPECT_NE(page->edComputerName->Warning().find("пробел"), std::string::npos);
+
+  page->edSerial->SetText("");
+  Type(*page->edSerial, "ABCDE-12345");
+  EXPECT_NE(page->edSerial->Warning().find("пять групп"), std::string::npos);
+  Type(*page->edSerial, "-FGHIJ-67890-KLMNO");
+  EXPECT_EQ(page->edSerial->Warning(), "");
+  Type(*page->edSerial, "\b");
+
+  // The marks only advise: what was typed is what is written.
+  page->SaveSettings();
+  EXPECT_EQ(Value("ComputerName"), "12-KASSA-ZAL- 7");
+  EXPECT_EQ(Value("ProductKey"), "ABCDE-12345-FGHIJ-67890-KLMN");
+  EXPECT_NE(page->edSerial->Warning(), "");
+
+  // A file's own values are marked as soon as the page shows them.
+  Open("[UserData]\r\nComputerName=\r\nProductID=123\r\n");
+  form->Show();
+  PumpUntilIdle();
+  page->LoadSettings();
+  EXPECT_NE(page->edComputerName->Warning().find("не задано"), std::string::npos);
+  EXPECT_NE(page->edSerial->Warning(), "");
+}

@@ -141,6 +141,42 @@ TEST_F(NetworkPageTest, TheOperatorsChoiceOfMembershipDecidesWhatIsWritten) {
   EXPECT_EQ(Value("Identification", "JoinDomain"), "<absent>");
 }
 
+TEST_F(NetworkPageTest, ALongWorkgroupAndABadDnsSuffixAreMarkedWhileTheyMatter) {
+  Load(Ini({"[Identification]", "JoinWorkgroup=BUHGALTERIYA-GLAVNAYA", "[NetProtocols]", "MS_TCPIP=params.MS_TCPIP",
+            "[params.MS_TCPIP]", "DNSDomain=corp.example"}));
+  EXPECT_NE(page->edGroupDomainName->Warning().find("длиннее 15 символов"), std::string::npos);
+  EXPECT_EQ(page->edDNSDomain->Warning(), "");
+
+  ClickTab(*page->pc_network, *page->tsDomain);
+  // A domain's DNS name may be longer: the mark is the workgroup's alone.
+  Click(*page->rbJoinDomain);
+  EXPECT_EQ(page->edGroupDomainName->Warning(), "");
+  Click(*page->rbJoinWorkGroup);
+  EXPECT_NE(page->edGroupDomainName->Warning(), "");
+  page->edGroupDomainName->SetText("");
+  Type(*page->edGroupDomainName, "BUHGALTERIYA");
+  EXPECT_EQ(page->edGroupDomainName->Warning(), "");
+
+  ClickTab(*page->pc_network, *page->tsTCPIPGlobal);
+  page->edDNSDomain->SetText("");
+  Type(*page->edDNSDomain, "сщкз.example");
+  EXPECT_NE(page->edDNSDomain->Warning().find("не DNS-имя"), std::string::npos);
+  Type(*page->edDNSSuffixSearchOrder, "corp.example,,example");
+  EXPECT_NE(page->edDNSSuffixSearchOrder->Warning().find("лишняя запятая"), std::string::npos);
+
+  // With TCP/IP switched off its boxes are neither used nor marked.
+  ClickTab(*page->pc_network, *page->tsDomain);
+  Click(*page->chkUseTcpip);
+  EXPECT_EQ(page->edDNSDomain->Warning() + page->edDNSSuffixSearchOrder->Warning(), "");
+  Click(*page->chkUseTcpip);
+  EXPECT_NE(page->edDNSDomain->Warning(), "");
+
+  page->SaveSettings();
+  EXPECT_EQ(Value("Identification", "JoinWorkgroup"), "BUHGALTERIYA");
+  EXPECT_EQ(Value("params.MS_TCPIP", "DNSDomain"), "сщкз.example");
+  EXPECT_EQ(Value("params.MS_TCPIP", "DNSSuffixSearchOrder"), "corp.example,,example");
+}
+
 TEST_F(NetworkPageTest, TheLocalAdministratorsPasswordIsSetupsAdminPassword) {
   struct Case {
     const char* stored;  // null: absent

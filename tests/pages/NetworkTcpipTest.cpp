@@ -163,16 +163,81 @@ TEST_F(NetworkTcpipTest, DhcpGreysTheFixedAddressBoxesOnly) {
   }
 
   Click(*page->chkDHCPEnable);
-  for (Edit* box : fixedBoxes) {
-    EXPECT_TRUE(box->Enabled()) << box->Name();
-    EXPECT_EQ(box->EffectiveColor(), clWindow) << box->Name();
-  }
+  for (Edit* box : fixedBoxes) EXPECT_TRUE(box->Enabled()) << box->Name();
+  // Without DHCP the empty address box is marked: the adapter needs one.
+  EXPECT_EQ(page->edIP->EffectiveColor(), clWarning);
+  EXPECT_EQ(page->edIPMask->EffectiveColor(), clWindow);
+  EXPECT_EQ(page->EdIPDefaultGatewey->EffectiveColor(), clWindow);
   Click(*page->chkDHCPEnable);
   PickItem(*page->cbTCPIPAdapters, 1);
   EXPECT_FALSE(page->chkDHCPEnable->Checked());
   for (Edit* box : fixedBoxes) EXPECT_TRUE(box->Enabled()) << box->Name();
   PickItem(*page->cbTCPIPAdapters, 0);
   for (Edit* box : fixedBoxes) EXPECT_FALSE(box->Enabled()) << box->Name();
+}
+
+TEST_F(NetworkTcpipTest, MarksFollowTheTypingAcrossTheBoxesAndTheAdaptersAndNeverChangeWhatIsWritten) {
+  LoadTwoAdapters("", Ini({"[params.MS_TCPIP.Adapter1]", "DHCP=No", "IPAddress=10.1.2.30", "SubnetMask=255.255.255.0",
+                           "DefaultGateway=10.1.2.1", "[params.MS_TCPIP.Adapter2]", "DHCP=No", "IPAddress=10.1.2.31",
+                           "SubnetMask=255.255.255.0"}));
+  Edit* ip = page->edIP;
+  Edit* mask = page->edIPMask;
+  Edit* gateway = page->EdIPDefaultGatewey;
+  auto marks = [&] {
+    std::string all;
+    for (Edit* box : {ip, mask, gateway, page->edDNSServers, page->edWinsSrvers})
+      if (!box->Warning().empty()) all += box->Name() + " ";
+    return all;
+  };
+  EXPECT_EQ(marks(), "") << "the file's own values are fine";
+
+  ip->SetText("");
+  Type(*ip, "10.1.2");
+  EXPECT_NE(ip->Warning().find("не IP-адрес"), std::string::npos);
+  EXPECT_EQ(marks(), "edIP ") << "the mask and gateway are not blamed for the address";
+  Type(*ip, ".31");
+  EXPECT_NE(ip->Warning().find("уже задан адаптеру «Adapter2»"), std::string::npos);
+  Type(*ip, "\b2");
+  EXPECT_EQ(marks(), "");
+
+  mask->SetText("");
+  Type(*mask, "255.0.255.0");
+  EXPECT_EQ(marks(), "edIPMask ");
+  mask->SetText("");
+  Type(*mask, "255.255.0.0");
+  gateway->SetText("");
+  Type(*gateway, "10.2.0.1");
+  EXPECT_NE(gateway->Warning().find("вне подсети адреса «10.1.2.32» с маской «255.255.0.0»"), std::string::npos);
+  // A wider mask brings the gateway into the subnet: its mark goes with a
+  // key typed in another box.
+  mask->SetText("");
+  Type(*mask, "255.0.0.0");
+  EXPECT_EQ(marks(), "");
+  Type(*gateway, ",1.1.1.1");
+  Type(*page->edDNSServers, "10.1.2.5;10.1.2.6");
+  EXPECT_EQ(marks(), "EdIPDefaultGatewey edDNSServers ");
+
+  // DHCP makes the fixed values unused; the DNS servers stay in use.
+  Click(*page->chkDHCPEnable);
+  EXPECT_EQ(marks(), "edDNSServers ");
+  Click(*page->chkDHCPEnable);
+  EXPECT_EQ(marks(), "EdIPDefaultGatewey edDNSServers ");
+
+  // The address given twice is marked on whichever adapter is shown.
+  ip->SetText("");
+  Type(*ip, "10.1.2.31");
+  EXPECT_NE(ip->Warning().find("«Adapter2»"), std::string::npos);
+  PickItem(*page->cbTCPIPAdapters, 1);
+  EXPECT_EQ(ip->Text(), "10.1.2.31");
+  EXPECT_NE(ip->Warning().find("уже задан адаптеру «Adapter1»"), std::string::npos);
+  EXPECT_EQ(marks(), "edIP ") << "Adapter2's own values are shown and checked";
+
+  page->SaveSettings();
+  EXPECT_EQ(Value("params.MS_TCPIP.Adapter1", "IPAddress"), "10.1.2.31");
+  EXPECT_EQ(Value("params.MS_TCPIP.Adapter1", "SubnetMask"), "255.0.0.0");
+  EXPECT_EQ(Value("params.MS_TCPIP.Adapter1", "DefaultGateway"), "10.2.0.1,1.1.1.1");
+  EXPECT_EQ(Value("params.MS_TCPIP.Adapter1", "DNSServerSearchOrder"), "10.1.2.5;10.1.2.6");
+  EXPECT_EQ(Value("params.MS_TCPIP.Adapter2", "IPAddress"), "10.1.2.31");
 }
 
 TEST_F(NetworkTcpipTest, SwitchingTcpipBackOnKeepsTheDhcpRule) {

@@ -75,7 +75,7 @@ ParsedList ParseAddresses(const std::string& list) {
     std::optional<std::uint32_t> value = DottedQuad(item);
     if (!value) {
       parsed.hint = Quoted(item) +
-                    " - не IP-адрес: нужны четыре числа от 0 до 255 через точку,\n"
+                    " - не IP-адрес: нужны четыре числа от 0 до 255 через точку, "
                     "несколько адресов - через запятую.";
       return parsed;
     }
@@ -96,7 +96,7 @@ std::string MaskHint(const ParsedList& masks) {
     if (masks.values[i] == 0) return "Маска 0.0.0.0 не выделяет подсети.";
     if (!Contiguous(masks.values[i]))
       return "Маска " + Quoted(masks.items[i]) +
-             " не непрерывна: единицы в ней должны идти подряд слева,\n"
+             " не непрерывна: единицы в ней должны идти подряд слева, "
              "например 255.255.255.0 или 255.255.240.0.";
   }
   return {};
@@ -132,7 +132,7 @@ AdapterHints AdapterTcpip(const AdapterValues& values, const std::vector<OtherAd
         for (std::uint32_t value : theirs.values) same = same || value == addresses.values[i];
         if (same) {
           result.addresses = "Адрес " + Quoted(addresses.items[i]) + " уже задан адаптеру " + Quoted(other.name) +
-                             ":\nдва адаптера с одним адресом не будут работать.";
+                             ": два адаптера с одним адресом не будут работать.";
           break;
         }
       }
@@ -145,7 +145,7 @@ AdapterHints AdapterTcpip(const AdapterValues& values, const std::vector<OtherAd
     result.masks = MaskHint(masks);
     if (result.masks.empty() && addresses.hint.empty() && !noAddress && masks.values.size() != addresses.values.size())
       result.masks = "Масок " + Count(masks.values.size()) + ", а IP-адресов " + Count(addresses.values.size()) +
-                     ":\nкаждому адресу нужна своя маска, в том же порядке.";
+                     ": каждому адресу нужна своя маска, в том же порядке.";
   }
 
   result.gateways = gateways.hint;
@@ -158,10 +158,10 @@ AdapterHints AdapterTcpip(const AdapterValues& values, const std::vector<OtherAd
       if (reachable) continue;
       if (addresses.values.size() == 1)
         result.gateways = "Шлюз " + Quoted(gateways.items[g]) + " вне подсети адреса " + Quoted(addresses.items[0]) +
-                          " с маской " + Quoted(masks.items[0]) + ":\nмашина не сможет до него дойти.";
+                          " с маской " + Quoted(masks.items[0]) + ": машина не сможет до него дойти.";
       else
         result.gateways = "Шлюз " + Quoted(gateways.items[g]) +
-                          " не входит ни в одну подсеть адресов этого адаптера:\nмашина не сможет до него дойти.";
+                          " не входит ни в одну подсеть адресов этого адаптера: машина не сможет до него дойти.";
     }
   }
   return result;
@@ -225,7 +225,7 @@ std::string DnsSuffixList(const std::string& list) {
     }
     if (!valid)
       return Quoted(item) +
-             " - не DNS-имя: части из латинских букв, цифр и дефисов\n"
+             " - не DNS-имя: части из латинских букв, цифр и дефисов "
              "через точку, каждая не длиннее 63 символов.";
   }
   return {};

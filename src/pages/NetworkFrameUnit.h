@@ -117,6 +117,8 @@ class TNetWorkFrame : public TCommonSettingsFrame {
   // The section of the adapter shown: the one attached to the selected
   // entry, else the one named after the box's text.
   [[nodiscard]] std::string AdapterTcpipSection() const;
+  // The section of an entry of the adapter list, shown or not.
+  [[nodiscard]] std::string EntryTcpipSection(int index) const;
 
   // Network adapter entries of "NetAdapters".
   void LoadAdapterEntry(const std::string& name);

@@ -117,9 +117,13 @@ void TNetWorkFrame::DesignTcpipTab() {
 
 std::string TNetWorkFrame::AdapterTcpipSection() const {
   int index = cbTCPIPAdapters->ItemIndex();
-  if (index >= 0 && index < cbTCPIPAdapters->ItemCount() && !cbTCPIPAdapters->ItemData(index).empty())
-    return cbTCPIPAdapters->ItemData(index);
+  if (index >= 0 && index < cbTCPIPAdapters->ItemCount()) return EntryTcpipSection(index);
   return kAdapterSectionPrefix + cbTCPIPAdapters->Text();
+}
+
+std::string TNetWorkFrame::EntryTcpipSection(int index) const {
+  const std::string& attached = cbTCPIPAdapters->ItemData(index);
+  return attached.empty() ? kAdapterSectionPrefix + cbTCPIPAdapters->ItemText(index) : attached;
 }
 
 void TNetWorkFrame::ApplyDhcpRule() {
@@ -192,8 +196,7 @@ std::vector<hints::OtherAdapter> TNetWorkFrame::OtherFixedAddresses() {
   std::vector<hints::OtherAdapter> others;
   const std::string shownSection = AdapterTcpipSection();
   for (int i = 0; i < cbTCPIPAdapters->ItemCount(); ++i) {
-    std::string section = cbTCPIPAdapters->ItemData(i);
-    if (section.empty()) section = kAdapterSectionPrefix + cbTCPIPAdapters->ItemText(i);
+    const std::string section = EntryTcpipSection(i);
     if (SameLocaleText(section, shownSection)) continue;
     std::string dhcp, addresses;
     ReadValue(section, "DHCP", "Yes", "", dhcp);

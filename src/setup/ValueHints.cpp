@@ -7,6 +7,7 @@
 
 #include "sys/TextUtils.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -125,13 +126,13 @@ AdapterHints AdapterTcpip(const AdapterValues& values, const std::vector<OtherAd
   } else if (!addresses.hint.empty()) {
     result.addresses = addresses.hint;
   } else {
+    std::vector<ParsedList> theirs;
+    for (const OtherAdapter& other : others) theirs.push_back(ParseAddresses(other.addresses));
     for (size_t i = 0; i < addresses.values.size() && result.addresses.empty(); ++i) {
-      for (const OtherAdapter& other : others) {
-        ParsedList theirs = ParseAddresses(other.addresses);
-        bool same = false;
-        for (std::uint32_t value : theirs.values) same = same || value == addresses.values[i];
-        if (same) {
-          result.addresses = "Адрес " + Quoted(addresses.items[i]) + " уже задан адаптеру " + Quoted(other.name) +
+      for (size_t k = 0; k < others.size(); ++k) {
+        const std::vector<std::uint32_t>& values = theirs[k].values;
+        if (std::find(values.begin(), values.end(), addresses.values[i]) != values.end()) {
+          result.addresses = "Адрес " + Quoted(addresses.items[i]) + " уже задан адаптеру " + Quoted(others[k].name) +
                              ": два адаптера с одним адресом не будут работать.";
           break;
         }

@@ -23,6 +23,13 @@ class IdentificationTest : public testing::Test {
     page = form->Create<TFrameIdentification>();
     page->EnsureControls();
   }
+  // Opened on a shown form, so that the operator's keys reach it, and loaded.
+  void OpenShown(const std::string& content) {
+    Open(content);
+    form->Show();
+    PumpUntilIdle();
+    page->LoadSettings();
+  }
   std::string Value(const std::string& key) {
     return profile::ReadString(WorkFileName, "UserData", key, "<absent>", 2048);
   }
@@ -108,10 +115,7 @@ TEST_F(IdentificationTest, OddFilesAreShownAndWrittenAsTheyRead) {
 }  // namespace
 
 TEST_F(IdentificationTest, MarksComeAndGoAsTheOperatorTypesAndTypedValuesAreSavedAsTheyStand) {
-  Open("[UserData]\r\nComputerName=PC01\r\nProductKey=ABCDE-12345-FGHIJ-67890-KLMNO\r\n");
-  form->Show();
-  PumpUntilIdle();
-  page->LoadSettings();
+  OpenShown("[UserData]\r\nComputerName=PC01\r\nProductKey=ABCDE-12345-FGHIJ-67890-KLMNO\r\n");
   EXPECT_EQ(page->edComputerName->Warning(), "");
   EXPECT_EQ(page->edSerial->Warning(), "");
 
@@ -144,10 +148,7 @@ TEST_F(IdentificationTest, MarksComeAndGoAsTheOperatorTypesAndTypedValuesAreSave
   EXPECT_NE(page->edSerial->Warning(), "");
 
   // A file's own values are marked as soon as the page shows them.
-  Open("[UserData]\r\nComputerName=\r\nProductID=123\r\n");
-  form->Show();
-  PumpUntilIdle();
-  page->LoadSettings();
+  OpenShown("[UserData]\r\nComputerName=\r\nProductID=123\r\n");
   EXPECT_NE(page->edComputerName->Warning().find("не задано"), std::string::npos);
   EXPECT_NE(page->edSerial->Warning(), "");
 }

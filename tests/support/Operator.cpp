@@ -117,10 +117,15 @@ void PickItem(gui::ComboBox& combo, int index) {
   PumpUntilIdle();
   HWND list = combo.ListHandle();
   if (!list) throw std::logic_error("The combo box has no list");
+  // On a loaded machine the list can show some time after the message, and
+  // a click before then reaches no window: the operator waits to see it.
+  PumpFor(2000, [list] { return IsWindowVisible(list) != FALSE; });
+  if (!IsWindowVisible(list)) throw std::logic_error("The combo box's list did not drop down: " + combo.Name());
   SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
   RECT r{};
   SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
   ClickAt(list, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+  PumpFor(2000, [&combo] { return SendMessageA(combo.Handle(), CB_GETDROPPEDSTATE, 0, 0) == 0; });
 }
 
 namespace {

@@ -112,15 +112,24 @@ void ClickTab(gui::PageControl& pc, gui::TabSheet& sheet) {
 }
 
 void PickItem(gui::ComboBox& combo, int index) {
-  if (!combo.Focused()) combo.SetFocus();
-  SendMessageA(combo.Handle(), CB_SHOWDROPDOWN, TRUE, 0);
-  PumpUntilIdle();
   HWND list = combo.ListHandle();
   if (!list) throw std::logic_error("The combo box has no list");
-  // On a loaded machine the list can show some time after the message, and
-  // a click before then reaches no window: the operator waits to see it.
-  PumpFor(2000, [list] { return IsWindowVisible(list) != FALSE; });
-  if (!IsWindowVisible(list)) throw std::logic_error("The combo box's list did not drop down: " + combo.Name());
+  // A list dropped while the dialog is not the focused window rolls up at
+  // once, and under load the X server's focus event can come late or go
+  // astray: as the operator would, bring the dialog back, put the focus in
+  // the box, and drop the list again until it is seen.
+  const auto dropped = [list] { return IsWindowVisible(list) != FALSE; };
+  for (int attempt = 0; attempt < 3 && !dropped(); ++attempt) {
+    RegainFocus();
+    if (!combo.Focused()) combo.SetFocus();
+    PumpFor(2000, [&combo] { return combo.Focused(); });
+    SendMessageA(combo.Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+    PumpFor(2000, dropped);
+  }
+  if (!dropped())
+    throw std::logic_error("The combo box's list did not drop down: " + combo.Name() +
+                           (combo.Focused() ? "" : ", the box has no focus") +
+                           (GetFocus() ? "" : ", no window has the focus"));
   SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
   RECT r{};
   SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));

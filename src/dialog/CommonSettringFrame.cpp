@@ -53,6 +53,23 @@ void TCommonSettingsFrame::WriteValue(const std::string& section, const std::str
   WriteProfileValue(section, key, value);
 }
 
+void TCommonSettingsFrame::WriteValue(const std::string& section, const std::string& key, const gui::Edit* box) {
+  WriteProfileValue(section, key, box->Text(), box->Modified());
+}
+
 void TCommonSettingsFrame::DeleteKey(const std::string& section, const std::string& key) {
   (void)profile::DeleteKey(WorkFileName, section, key);
+}
+
+void TCommonSettingsFrame::MarkValue(gui::Edit* box, const std::string& section, const std::string& key,
+                                     const std::string& why) {
+  const std::string otherwise = SetupReadsOtherwise(section, key, box->Text());
+  box->SetWarning(why.empty() ? otherwise : otherwise.empty() ? why : why + "\n" + otherwise);
+}
+
+void TCommonSettingsFrame::MarkSecret(gui::Edit* box, const std::string& section, const std::string& key) {
+  box->SetWarning(SetupReadsOtherwise(section, key, box->Text()).empty()
+                      ? ""
+                      : "Установка прочтёт не тот пароль, что записан: в нём запятая, «;» или кавычка "
+                        "без кавычек вокруг. Введите его заново, и он будет записан верно.");
 }

@@ -33,7 +33,16 @@ class TCommonSettingsFrame : public gui::Frame {
   void ReadValue(const std::string& section, const std::string& key, const std::string& defaultValue,
                  const std::string& fileName, std::string& value);
   void WriteValue(const std::string& section, const std::string& key, const std::string& value);
+  // The box's text, written as the operator typed it when he did (a value
+  // setup read otherwise is then put right even if he typed it unchanged).
+  void WriteValue(const std::string& section, const std::string& key, const gui::Edit* box);
   void DeleteKey(const std::string& section, const std::string& key);
+  // Marks the box that shows the key's value (SetWarning) with `why`, the
+  // page's own reason, and with why setup would read the stored value
+  // otherwise than the box shows it; no mark when there is neither.
+  void MarkValue(gui::Edit* box, const std::string& section, const std::string& key, const std::string& why = {});
+  // The same for a password box, whose mark must not show what setup reads.
+  void MarkSecret(gui::Edit* box, const std::string& section, const std::string& key);
 
  protected:
   // The page's design: its controls, as laid out in the designer.

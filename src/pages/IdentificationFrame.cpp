@@ -14,9 +14,15 @@ TFrameIdentification::TFrameIdentification(Control* owner) : TCommonSettingsFram
 
 void TFrameIdentification::CreateControls() {
   Label1 = Add<Label>({.name = "Label1", .left = 8, .top = 12, .caption = "Лицензиат ", .hint = "Полное имя"});
-  edFullName = Add<Edit>({.name = "edFullName", .left = 96, .top = 8, .width = 347, .anchors = LeftTopRight});
+  edFullName =
+      Add<Edit>({.name = "edFullName", .left = 96, .top = 8, .width = 347, .anchors = LeftTopRight, .onChange = [this] {
+                   ShowValueHints();
+                 }});
   Label2 = Add<Label>({.name = "Label2", .left = 8, .top = 40, .caption = "Организация"});
-  edOrgName = Add<Edit>({.name = "edOrgName", .left = 96, .top = 36, .width = 347, .anchors = LeftTopRight});
+  edOrgName =
+      Add<Edit>({.name = "edOrgName", .left = 96, .top = 36, .width = 347, .anchors = LeftTopRight, .onChange = [this] {
+                   ShowValueHints();
+                 }});
   Label3 = Add<Label>({.name = "Label3", .left = 8, .top = 68, .caption = "Серийный номер"});
   edSerial =
       Add<Edit>({.name = "edSerial", .left = 8, .top = 84, .width = 435, .anchors = LeftTopRight, .onChange = [this] {
@@ -55,16 +61,18 @@ void TFrameIdentification::LoadSettings() {
 }
 
 void TFrameIdentification::ShowValueHints() {
-  edComputerName->SetWarning(hints::ComputerName(edComputerName->Text()));
-  edSerial->SetWarning(hints::ProductKey(edSerial->Text()));
+  MarkValue(edFullName, kSection, "FullName", hints::FullName(edFullName->Text()));
+  MarkValue(edOrgName, kSection, "OrgName");
+  MarkValue(edComputerName, kSection, "ComputerName", hints::ComputerName(edComputerName->Text()));
+  MarkValue(edSerial, kSection, "ProductKey", hints::ProductKey(edSerial->Text()));
 }
 
 void TFrameIdentification::SaveSettings() {
   TCommonSettingsFrame::SaveSettings();
   if (!IsSaveAllowed()) return;
-  WriteValue(kSection, "ComputerName", edComputerName->Text());
-  WriteValue(kSection, "FullName", edFullName->Text());
-  WriteValue(kSection, "OrgName", edOrgName->Text());
-  WriteValue(kSection, "ProductKey", edSerial->Text());
+  WriteValue(kSection, "ComputerName", edComputerName);
+  WriteValue(kSection, "FullName", edFullName);
+  WriteValue(kSection, "OrgName", edOrgName);
+  WriteValue(kSection, "ProductKey", edSerial);
   DeleteKey(kSection, "ProductID");
 }

@@ -69,8 +69,12 @@ void TNetWorkFrame::DesignDomainTab() {
          rbJoinClick();
        }});
   Label12 = tsDomain->Add<Label>({.name = "Label12", .left = 8, .top = 52, .caption = "MachineObjectOU"});
-  edMachineObjectOU = tsDomain->Add<Edit>(
-      {.name = "edMachineObjectOU", .left = kBoxLeft, .top = 48, .width = kBoxWidth, .anchors = LeftTopRight});
+  edMachineObjectOU = tsDomain->Add<Edit>({.name = "edMachineObjectOU",
+                                           .left = kBoxLeft,
+                                           .top = 48,
+                                           .width = kBoxWidth,
+                                           .anchors = LeftTopRight,
+                                           .onChange = [this] { ShowValueHints(); }});
   Label1 = tsDomain->Add<Label>({.name = "Label1", .left = 8, .top = 76, .caption = "Имя группы/домена"});
   edGroupDomainName = tsDomain->Add<Edit>({.name = "edGroupDomainName",
                                            .left = kBoxLeft,
@@ -84,17 +88,23 @@ void TNetWorkFrame::DesignDomainTab() {
                                               .top = 96,
                                               .width = kBoxWidth,
                                               .anchors = LeftTopRight,
-                                              .passwordChar = '*'});
+                                              .passwordChar = '*',
+                                              .onChange = [this] { ShowValueHints(); }});
   Label4 = tsDomain->Add<Label>({.name = "Label4", .left = 8, .top = 124, .caption = "Логин админа домена"});
-  edDomainAdminLogin = tsDomain->Add<Edit>(
-      {.name = "edDomainAdminLogin", .left = kBoxLeft, .top = 120, .width = kBoxWidth, .anchors = LeftTopRight});
+  edDomainAdminLogin = tsDomain->Add<Edit>({.name = "edDomainAdminLogin",
+                                            .left = kBoxLeft,
+                                            .top = 120,
+                                            .width = kBoxWidth,
+                                            .anchors = LeftTopRight,
+                                            .onChange = [this] { ShowValueHints(); }});
   Label3 = tsDomain->Add<Label>({.name = "Label3", .left = 8, .top = 148, .caption = "Пароль админа домена"});
   edDomainAdminPassword = tsDomain->Add<Edit>({.name = "edDomainAdminPassword",
                                                .left = kBoxLeft,
                                                .top = 144,
                                                .width = kBoxWidth,
                                                .anchors = LeftTopRight,
-                                               .passwordChar = '*'});
+                                               .passwordChar = '*',
+                                               .onChange = [this] { ShowValueHints(); }});
   chkUseTcpip = tsDomain->Add<CheckBox>(
       {.name = "chkUseTcpip", .left = 8, .top = 170, .width = 200, .caption = "Использовать TCP/IP", .onClick = [this] {
          chkUseTcpipClick();
@@ -108,6 +118,13 @@ void TNetWorkFrame::WriteOrDelete(const std::string& section, const std::string&
     DeleteKey(section, key);
   else
     WriteValue(section, key, text);
+}
+
+void TNetWorkFrame::WriteOrDelete(const std::string& section, const std::string& key, const gui::Edit* box) {
+  if (box->Text().empty())
+    DeleteKey(section, key);
+  else
+    WriteValue(section, key, box);
 }
 
 void TNetWorkFrame::EnableDomainFields(bool enabled) {
@@ -157,7 +174,13 @@ void TNetWorkFrame::ShowValueHints() {
   // Controls not made yet have nothing to mark; the load that follows their
   // making shows the marks.
   if (!HasControls()) return;
-  edGroupDomainName->SetWarning(rbJoinWorkGroup->Checked() ? hints::WorkgroupName(edGroupDomainName->Text()) : "");
+  const bool workgroup = rbJoinWorkGroup->Checked();
+  MarkValue(edGroupDomainName, kIdentification, workgroup ? "JoinWorkgroup" : "JoinDomain",
+            workgroup ? hints::WorkgroupName(edGroupDomainName->Text()) : "");
+  MarkValue(edMachineObjectOU, kIdentification, "MachineObjectOU");
+  MarkValue(edDomainAdminLogin, kIdentification, "DomainAdmin");
+  MarkSecret(edDomainAdminPassword, kIdentification, "DomainAdminPassword");
+  MarkSecret(edLocalAdminPassword, kGuiUnattended, "AdminPassword");
 
   hints::AdapterHints adapter;
   std::string suffix, suffixList;
@@ -172,13 +195,20 @@ void TNetWorkFrame::ShowValueHints() {
     suffix = hints::DnsSuffixList(edDNSDomain->Text());
     suffixList = hints::DnsSuffixList(edDNSSuffixSearchOrder->Text());
   }
-  edIP->SetWarning(adapter.addresses);
-  edIPMask->SetWarning(adapter.masks);
-  EdIPDefaultGatewey->SetWarning(adapter.gateways);
-  edDNSServers->SetWarning(adapter.dnsServers);
-  edWinsSrvers->SetWarning(adapter.winsServers);
-  edDNSDomain->SetWarning(suffix);
-  edDNSSuffixSearchOrder->SetWarning(suffixList);
+  if (!chkUseTcpip->Checked()) {
+    for (Edit* box :
+         {edIP, edIPMask, EdIPDefaultGatewey, edDNSServers, edWinsSrvers, edDNSDomain, edDNSSuffixSearchOrder})
+      box->SetWarning("");
+    return;
+  }
+  const std::string section = AdapterTcpipSection();
+  MarkValue(edIP, section, "IPAddress", adapter.addresses);
+  MarkValue(edIPMask, section, "SubnetMask", adapter.masks);
+  MarkValue(EdIPDefaultGatewey, section, "DefaultGateway", adapter.gateways);
+  MarkValue(edDNSServers, section, "DNSServerSearchOrder", adapter.dnsServers);
+  MarkValue(edWinsSrvers, section, "WINSServerList", adapter.winsServers);
+  MarkValue(edDNSDomain, TcpipSection, "DNSDomain", suffix);
+  MarkValue(edDNSSuffixSearchOrder, TcpipSection, "DNSSuffixSearchOrder", suffixList);
 }
 
 void TNetWorkFrame::chkUseTcpipClick() { EnableTcpipControls(); }
@@ -211,21 +241,23 @@ void TNetWorkFrame::LoadMembership() {
 void TNetWorkFrame::SaveMembership() {
   if (rbJoinDomain->Checked()) {
     DeleteKey(kIdentification, "JoinWorkgroup");
-    WriteValue(kIdentification, "JoinDomain", edGroupDomainName->Text());
-    WriteOrDelete(kIdentification, "DomainAdmin", edDomainAdminLogin->Text());
-    WriteOrDelete(kIdentification, "DomainAdminPassword", edDomainAdminPassword->Text());
-    WriteOrDelete(kIdentification, "MachineObjectOU", edMachineObjectOU->Text());
+    WriteValue(kIdentification, "JoinDomain", edGroupDomainName);
+    WriteOrDelete(kIdentification, "DomainAdmin", edDomainAdminLogin);
+    WriteOrDelete(kIdentification, "DomainAdminPassword", edDomainAdminPassword);
+    WriteOrDelete(kIdentification, "MachineObjectOU", edMachineObjectOU);
   } else if (rbJoinWorkGroup->Checked()) {
     DeleteKey(kIdentification, "JoinDomain");
-    WriteValue(kIdentification, "JoinWorkgroup", edGroupDomainName->Text());
+    WriteValue(kIdentification, "JoinWorkgroup", edGroupDomainName);
   }
   // An untouched box leaves the password as it is stored, a hash included.
   // A typed one is plain text, so a "Yes" in EncryptedAdminPassword must go,
   // or setup would take the typed text for a hash and set a password nobody
   // knows.
   const std::string password = edLocalAdminPassword->Text();
-  if (password == shownAdminPassword_) return;
-  WriteOrDelete(kGuiUnattended, "AdminPassword", password);
+  if (password == shownAdminPassword_ &&
+      (!edLocalAdminPassword->Modified() || SetupReadsOtherwise(kGuiUnattended, "AdminPassword", password).empty()))
+    return;
+  WriteOrDelete(kGuiUnattended, "AdminPassword", edLocalAdminPassword);
   std::string encrypted;
   ReadValue(kGuiUnattended, "EncryptedAdminPassword", "", "", encrypted);
   if (YesNoToBool(encrypted)) WriteValue(kGuiUnattended, "EncryptedAdminPassword", "No");

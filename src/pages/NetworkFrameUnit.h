@@ -8,6 +8,8 @@
 #include "setup/ValueHints.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 // Answer-file truth: "YES" in any letter case or "1", blanks and control
 // characters around it ignored.
@@ -103,6 +105,7 @@ class TNetWorkFrame : public TCommonSettingsFrame {
 
   // Writes a non-empty text as it is and deletes the key for an empty one.
   void WriteOrDelete(const std::string& section, const std::string& key, const std::string& text);
+  void WriteOrDelete(const std::string& section, const std::string& key, const gui::Edit* box);
   void EnableDomainFields(bool enabled);
   // Enables the TCP/IP controls of the page while TCP/IP is switched on.
   void EnableTcpipControls();
@@ -154,6 +157,12 @@ class TNetWorkFrame : public TCommonSettingsFrame {
   void ApplyDhcpRule();
   // The fixed addresses of the adapters not shown, as the working copy has them.
   [[nodiscard]] std::vector<hints::OtherAdapter> OtherFixedAddresses();
+
+  // Makes setup apply the adapter sections this page wrote (adapter entry
+  // and section); those written before there was a protocol section wait
+  // here for the save that makes one.
+  void LinkWrittenAdapterSections();
+  std::vector<std::pair<std::string, std::string>> writtenAdapterSections_;
 
   // The local administrator's password as the page last showed it.
   std::string shownAdminPassword_;

@@ -178,7 +178,7 @@ void TNetWorkFrame::SaveGlobalTcpip() {
   WriteValue(TcpipSection, "EnableSecurity", BoolToYesNo(chkIPFiltering->Checked()));
   WriteValue(TcpipSection, "SyncDomainWithMembership", BoolToYesNo(chkChangeDNSDomain->Checked()));
   WriteValue(TcpipSection, "UseDomainNameDevolution", BoolToYesNo(chkUseDomainNameDevolution->Checked()));
-  WriteOrDelete(TcpipSection, "DNSDomain", edDNSDomain->Text());
+  WriteOrDelete(TcpipSection, "DNSDomain", edDNSDomain);
   // Stored as typed: the list is setup's to split.
-  WriteOrDelete(TcpipSection, "DNSSuffixSearchOrder", edDNSSuffixSearchOrder->Text());
+  WriteOrDelete(TcpipSection, "DNSSuffixSearchOrder", edDNSSuffixSearchOrder);
 }

@@ -2,8 +2,10 @@
 // written back when the adapter box is entered and read when another adapter
 // is chosen.
 
-#include "sys/TextUtils.h"
 #include "pages/NetworkFrameUnit.h"
+
+#include "setup/AdapterSections.h"
+#include "sys/TextUtils.h"
 
 #include <cerrno>
 #include <climits>
@@ -161,11 +163,11 @@ void TNetWorkFrame::LoadAdapterTcpip(const std::string& section) {
 }
 
 void TNetWorkFrame::SaveAdapterTcpip(const std::string& section) {
-  WriteOrDelete(section, "IPAddress", edIP->Text());
-  WriteOrDelete(section, "SubnetMask", edIPMask->Text());
-  WriteOrDelete(section, "DefaultGateway", EdIPDefaultGatewey->Text());
-  WriteOrDelete(section, "DNSServerSearchOrder", edDNSServers->Text());
-  WriteOrDelete(section, "WINSServerList", edWinsSrvers->Text());
+  WriteOrDelete(section, "IPAddress", edIP);
+  WriteOrDelete(section, "SubnetMask", edIPMask);
+  WriteOrDelete(section, "DefaultGateway", EdIPDefaultGatewey);
+  WriteOrDelete(section, "DNSServerSearchOrder", edDNSServers);
+  WriteOrDelete(section, "WINSServerList", edWinsSrvers);
   WriteValue(section, "DHCP", BoolToYesNo(chkDHCPEnable->Checked()));
   WriteValue(section, "WINS", BoolToYesNo(chkWINSEnable->Checked()));
   if (int index = cbNetBiosOverTcpIP->ItemIndex(); index >= 0)
@@ -211,7 +213,18 @@ void TNetWorkFrame::cbTCPIPAdaptersChange() {
   if (cbTCPIPAdapters->ItemIndex() >= 0) LoadAdapterTcpip(AdapterTcpipSection());
 }
 
-void TNetWorkFrame::cbTCPIPAdaptersEnter() { SaveAdapterTcpip(AdapterTcpipSection()); }
+void TNetWorkFrame::cbTCPIPAdaptersEnter() {
+  const std::string section = AdapterTcpipSection();
+  SaveAdapterTcpip(section);
+  writtenAdapterSections_.emplace_back(cbTCPIPAdapters->Text(), section);
+  LinkWrittenAdapterSections();
+}
+
+void TNetWorkFrame::LinkWrittenAdapterSections() {
+  if (TcpipSection.empty()) return;
+  for (const auto& [adapter, section] : writtenAdapterSections_) LinkAdapterSection(TcpipSection, section, adapter);
+  writtenAdapterSections_.clear();
+}
 
 void TNetWorkFrame::chkDHCPEnableClick() {
   ApplyDhcpRule();

@@ -25,6 +25,15 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     throw std::runtime_error("Unable to write to " + fileName_);
 }
 
+std::string TIniFile::ReadStoredText(const std::string& section, const std::string& key) const {
+  return profile::ReadStoredText(fileName_, section, key).value_or("");
+}
+
+void TIniFile::WriteStoredText(const std::string& section, const std::string& key, const std::string& text) {
+  if (!profile::WriteStoredText(fileName_, section, key, text))
+    throw std::runtime_error("Unable to write to " + fileName_);
+}
+
 void TIniFile::DeleteKey(const std::string& section, const std::string& key) {
   (void)profile::DeleteKey(fileName_, section, key);
 }

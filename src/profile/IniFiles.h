@@ -17,6 +17,11 @@ class TIniFile {
   // Throws std::runtime_error "Unable to write to <file name>" when the file
   // could not be written.
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
+  // The text of the key's line after "=", quotes kept ("" when the key is
+  // missing), and the same stored exactly; WriteStoredText throws as
+  // WriteString does.
+  [[nodiscard]] std::string ReadStoredText(const std::string& section, const std::string& key) const;
+  void WriteStoredText(const std::string& section, const std::string& key, const std::string& text);
   // An absent key is no error; nor is a failure, which callers ignore.
   void DeleteKey(const std::string& section, const std::string& key);
   // The key names in file order (16384 characters at most); cleared first.

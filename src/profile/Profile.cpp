@@ -83,6 +83,14 @@ std::string ReadString(const std::string& file, const std::string& section, cons
   return Unquote(fallback, bufferSize - 1);
 }
 
+std::optional<std::string> ReadStoredText(const std::string& file, const std::string& section, const std::string& key) {
+  const auto found = Find(file, section);
+  if (!found.section) return std::nullopt;
+  const auto* entry = found.document->FindEntry(*found.section, Arg(key));
+  if (!entry || !entry->hasValue) return std::nullopt;
+  return entry->value;
+}
+
 int ReadInt(const std::string& file, const std::string& section, const std::string& key, int defaultValue) {
   const std::string value = ReadString(file, section, key, std::string(), 30);
   return value.empty() ? defaultValue : ParseProfileInt(value);
@@ -94,6 +102,14 @@ bool WriteString(const std::string& file, const std::string& section, const std:
   if (!ProfileDocument::CanWrite(s, k, v)) return false;
   return EditProfile(
       file, [&](const ProfileDocument& document) { return document.WithValue(s, k, v); }, true);
+}
+
+bool WriteStoredText(const std::string& file, const std::string& section, const std::string& key,
+                     const std::string& text) {
+  const auto s = Arg(section), k = Arg(key), v = Arg(text);
+  if (!ProfileDocument::CanWrite(s, k, v)) return false;
+  return EditProfile(
+      file, [&](const ProfileDocument& document) { return document.WithStoredText(s, k, v); }, true);
 }
 
 bool ReplaceWholeText(const std::string& file, const std::string& text) {

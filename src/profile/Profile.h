@@ -12,6 +12,7 @@
 // one with a UTF-16 mark is read only. Arguments are taken as C strings: a
 // NUL ends them.
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,6 +45,19 @@ namespace profile {
 // holding "=" or beginning with "[").
 [[nodiscard]] bool WriteString(const std::string& file, const std::string& section, const std::string& key,
                                const std::string& value);
+
+// The text a key's line holds after "=", blanks around it dropped and
+// quotes kept, as another reader of the file (setup's own parser) sees it;
+// nothing when the file, the section or the key is missing or the key's line
+// has no "=".
+[[nodiscard]] std::optional<std::string> ReadStoredText(const std::string& file, const std::string& section,
+                                                        const std::string& key);
+
+// Sets the key as WriteString does, but stores `text` exactly (blanks around
+// it dropped): no quotes added or kept. For a value already in the form its
+// reader needs.
+[[nodiscard]] bool WriteStoredText(const std::string& file, const std::string& section, const std::string& key,
+                                   const std::string& text);
 
 // Replaces the whole text of the file by `text` (in the ANSI code page),
 // stored in the file's encoding: a UTF-16 or UTF-8 file keeps it and its

@@ -405,14 +405,25 @@ std::string ProfileDocument::AppendSection(std::string_view name, std::string_vi
 
 std::optional<std::string> ProfileDocument::WithValue(std::string_view section, std::string_view key,
                                                       std::string_view value) const {
+  return WithStored(section, key, value, false);
+}
+
+std::optional<std::string> ProfileDocument::WithStoredText(std::string_view section, std::string_view key,
+                                                           std::string_view text) const {
+  return WithStored(section, key, text, true);
+}
+
+std::optional<std::string> ProfileDocument::WithStored(std::string_view section, std::string_view key,
+                                                       std::string_view value, bool verbatim) const {
   section = Trim(section);
   key = Trim(key);
+  const auto store = [&](char oldQuote) { return verbatim ? std::string(Trim(value)) : StoredValue(value, oldQuote); };
   const Section* found = FindSection(section);
-  if (!found) return AppendSection(section, std::string(key) + "=" + StoredValue(value, 0));
+  if (!found) return AppendSection(section, std::string(key) + "=" + store(0));
   const Entry* entry = FindEntry(*found, key);
-  if (!entry) return InsertEntry(*found, NewEntryText(*found, key, StoredValue(value, 0)));
+  if (!entry) return InsertEntry(*found, NewEntryText(*found, key, store(0)));
 
-  const std::string stored = StoredValue(value, entry->hasValue ? EnclosingQuote(entry->value) : 0);
+  const std::string stored = store(entry->hasValue ? EnclosingQuote(entry->value) : 0);
   if (entry->hasValue && entry->value == stored) return std::nullopt;
   return Spliced(entry->line.begin, entry->line.next, ChangedLine(*entry, stored));
 }

@@ -98,6 +98,11 @@ class ProfileDocument {
   // have passed CanWrite.
   [[nodiscard]] std::optional<std::string> WithValue(std::string_view section, std::string_view key,
                                                      std::string_view value) const;
+  // The same with the value's text stored exactly as given, without the
+  // quotes StoredValue would add or keep: for a caller that has already put
+  // the value in the form another reader of the file needs.
+  [[nodiscard]] std::optional<std::string> WithStoredText(std::string_view section, std::string_view key,
+                                                          std::string_view text) const;
   // The file's bytes without every line of the key in every section of that
   // name, or nothing when there is none.
   [[nodiscard]] std::optional<std::string> WithoutKey(std::string_view section, std::string_view key) const;
@@ -132,6 +137,8 @@ class ProfileDocument {
   [[nodiscard]] std::string NewEntryText(const Section& section, std::string_view key, std::string_view stored) const;
   // The file's bytes with [begin, end) replaced by the text.
   [[nodiscard]] std::string Spliced(size_t begin, size_t end, std::string_view text) const;
+  [[nodiscard]] std::optional<std::string> WithStored(std::string_view section, std::string_view key,
+                                                      std::string_view value, bool verbatim) const;
   [[nodiscard]] std::string InsertEntry(const Section& section, std::string_view entryText) const;
   [[nodiscard]] std::string AppendSection(std::string_view name, std::string_view entryText) const;
 

@@ -4,11 +4,13 @@
 
 #include "profile/Profile.h"
 #include "profile/ProfileDocument.h"
+#include "setup/SetupSyntax.h"
 #include "sys/Wow64.h"
 
 #include <windows.h>
 
 #include <map>
+#include <optional>
 
 std::string AnswerFileName;
 std::string WorkFileName;
@@ -68,32 +70,55 @@ void RemoveWorkingCopy() {
   DeleteFileA(WorkFileName.c_str());
 }
 
+namespace {
+
+// Setup reads the working copy with its own parser, so values there are
+// shown and stored in its syntax; any other file (the editor's
+// configuration) is read as the profile functions read it.
+bool IsWorkingCopy(const std::string& file) { return profile::Fold(file) == profile::Fold(WorkFileName); }
+
+}  // namespace
+
 void ReadProfileValue(const std::string& section, const std::string& key, const std::string& defaultValue,
                       const std::string& fileName, std::string& value) {
   const std::string& file = fileName.empty() ? WorkFileName : fileName;
-  value = profile::ReadString(file, section, key, defaultValue, kValueBuffer);
-  if (value.size() < kValueBuffer - 1) {
+  const std::optional<std::string> stored =
+      IsWorkingCopy(file) ? profile::ReadStoredText(file, section, key) : std::nullopt;
+  if (stored) {
+    value = inf::Shown(*stored, inf::KindOfKey(key));
+  } else {
+    value = profile::ReadString(file, section, key, defaultValue, kWholeValueBuffer);
+  }
+  if (value.size() < kValueBuffer) {
     g_cutReads.Forget(file, section, key);
     return;
   }
+  value.resize(kValueBuffer - 1);
   // Only a value that is really in the file is worth keeping whole.
-  const std::string absent(1, '\x01');
-  std::string whole = profile::ReadString(file, section, key, absent, kWholeValueBuffer);
-  if (whole != absent && whole.size() > value.size())
+  if (stored || profile::ReadStoredText(file, section, key))
     g_cutReads.Remember(file, section, key, value);
   else
     g_cutReads.Forget(file, section, key);
 }
 
-void WriteProfileValue(const std::string& section, const std::string& key, const std::string& value) {
+void WriteProfileValue(const std::string& section, const std::string& key, const std::string& value, bool edited) {
   if (const std::string* cut = g_cutReads.Find(WorkFileName, section, key)) {
-    if (*cut == value) {
-      std::string whole = profile::ReadString(WorkFileName, section, key, "", kWholeValueBuffer);
-      if (whole.size() > value.size() && whole.compare(0, value.size(), value) == 0) return;
-    }
+    if (*cut == value) return;
     g_cutReads.Forget(WorkFileName, section, key);
   }
+  const std::optional<std::string> old = profile::ReadStoredText(WorkFileName, section, key);
+  const std::string stored = inf::ToStore(value, inf::KindOfKey(key), old ? &*old : nullptr, edited);
   // Like the platform's profile write, a failure here is not the caller's
   // business: the pages go on.
-  (void)profile::WriteString(WorkFileName, section, key, value);
+  (void)profile::WriteStoredText(WorkFileName, section, key, stored);
+}
+
+std::string SetupReadsOtherwise(const std::string& section, const std::string& key, const std::string& shown) {
+  const std::optional<std::string> stored = profile::ReadStoredText(WorkFileName, section, key);
+  if (!stored) return {};
+  const inf::ValueKind kind = inf::KindOfKey(key);
+  // An edited box is written in setup's syntax; only the stored text can
+  // be read otherwise.
+  if (inf::Shown(*stored, kind) != shown) return {};
+  return inf::ReadsOtherwise(*stored, kind);
 }

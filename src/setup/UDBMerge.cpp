@@ -75,8 +75,11 @@ void MergeUDBComputer(const TIniFile& udb, const std::string& targetFile, const 
       target.DeleteKey("UserData", "ProductID");
       target.DeleteKey("UserData", "ProductKey");
     }
+    // Setup reads the UDB with the parser it reads the answer file with, so
+    // a value means the same to it when its text moves over as it stands,
+    // quotes and all.
     for (const std::string& key : keys)
-      target.WriteString(section, key, udb.ReadString(ComputerSection(id, section), key, ""));
+      target.WriteStoredText(section, key, udb.ReadStoredText(ComputerSection(id, section), key));
   });
 }
 
@@ -86,7 +89,7 @@ void ApplyUDBComputer(const std::string& udbFileName, const std::string& id) {
     std::vector<std::string> keys;
     udb.ReadSection(ComputerSection(id, section), keys);
     for (const std::string& key : keys)
-      WriteProfileValue(section, key, udb.ReadString(ComputerSection(id, section), key, ""));
+      (void)profile::WriteStoredText(WorkFileName, section, key, udb.ReadStoredText(ComputerSection(id, section), key));
   });
 }
 

@@ -176,14 +176,19 @@ std::string ComputerName(const std::string& name) {
     const auto code = static_cast<unsigned char>(c);
     if (code < 32) return "В имени компьютера управляющий символ: его нельзя использовать в имени.";
     if (c == ' ') return "В имени компьютера пробел: в Windows 2000 и новее он недопустим.";
-    if (std::string_view("\\/:*?\"<>|.").find(c) != std::string_view::npos)
+    if (std::string_view("\\/:*?\"<>|.,;=+[]").find(c) != std::string_view::npos)
       return "Символ " + Quoted(std::string(1, c)) +
-             " недопустим в имени компьютера.\nНельзя: \\ / : * ? \" < > | . и пробел.";
+             " недопустим в имени компьютера.\nНельзя: \\ / : * ? \" < > | . , ; = + [ ] и пробел.";
   }
   if (name.find_first_not_of("0123456789") == std::string::npos)
     return "Имя компьютера из одних цифр недопустимо: нужна хотя бы одна буква.";
   if (name.size() > 15)
     return "Имя длиннее 15 символов: в сети (NetBIOS) будет видно только " + Quoted(name.substr(0, 15)) + ".";
+  return {};
+}
+
+std::string FullName(const std::string& name) {
+  if (TrimBlanks(name).empty()) return "Имя пользователя не задано: программа установки остановится и спросит его.";
   return {};
 }
 

@@ -37,6 +37,8 @@ struct AdapterHints {
 // "*" asks setup to make a name up; anything else must serve as the
 // computer's NetBIOS name.
 [[nodiscard]] std::string ComputerName(const std::string& name);
+// Setup stops and asks for a full name it is not given.
+[[nodiscard]] std::string FullName(const std::string& name);
 [[nodiscard]] std::string WorkgroupName(const std::string& name);
 // Five groups of five Latin letters or digits joined by "-". An empty box is
 // fine: some media need no key, and setup asks where one is needed.

@@ -1,0 +1,15 @@
+#pragma once
+// AdapterSections: how setup finds the TCP/IP section of a network adapter.
+// It applies a per-adapter section only when the protocol's section lists
+// it in "AdapterSections" and the section's "SpecificTo" names the adapter's
+// entry of [NetAdapters]; values anywhere else never reach the machine.
+
+#include <string>
+
+// Makes setup apply `adapterSection` of the working copy to `adapter`: the
+// section joins the list of `tcpipSection` (its items kept) when it is not
+// there, and gets "SpecificTo" when it has none and the adapter is an
+// entry of [NetAdapters] (where there is no such entry, a section without
+// "SpecificTo" is the one that applies to whatever adapter setup finds).
+// Nothing happens without a protocol section.
+void LinkAdapterSection(const std::string& tcpipSection, const std::string& adapterSection, const std::string& adapter);

@@ -63,12 +63,14 @@ void TCommonSettingsFrame::DeleteKey(const std::string& section, const std::stri
 
 void TCommonSettingsFrame::MarkValue(gui::Edit* box, const std::string& section, const std::string& key,
                                      const std::string& why) {
-  const std::string otherwise = SetupReadsOtherwise(section, key, box->Text());
+  // A box the operator typed in is saved in setup's syntax, whatever the
+  // stored text was.
+  const std::string otherwise = box->Modified() ? "" : SetupReadsOtherwise(section, key, box->Text());
   box->SetWarning(why.empty() ? otherwise : otherwise.empty() ? why : why + "\n" + otherwise);
 }
 
 void TCommonSettingsFrame::MarkSecret(gui::Edit* box, const std::string& section, const std::string& key) {
-  box->SetWarning(SetupReadsOtherwise(section, key, box->Text()).empty()
+  box->SetWarning(box->Modified() || SetupReadsOtherwise(section, key, box->Text()).empty()
                       ? ""
                       : "Установка прочтёт не тот пароль, что записан: в нём запятая, «;» или кавычка "
                         "без кавычек вокруг. Введите его заново, и он будет записан верно.");

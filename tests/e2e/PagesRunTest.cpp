@@ -4,6 +4,7 @@
 // edit from a box to the committed answer file.
 
 #include "e2e/EditorRun.h"
+#include "support/SetupReads.h"
 
 #include <commctrl.h>
 
@@ -211,6 +212,110 @@ TEST_F(PagesRun, ValuesSetupWouldRejectAreSavedAsTyped) {
   expected = Replace(expected, "IPAddress = 10.1.2.30", "IPAddress = 10.1.2.300");
   expected = Replace(expected, "DefaultGateway = 10.1.2.1", "DefaultGateway = 10.9.9.1");
   EXPECT_EQ(ReadWholeFile(answerFile), expected);
+}
+
+// The example with every kind of quoting setup's parser knows: text in
+// quotes with commas and doubled quotes, lists quoted item by item and one
+// quoted as a whole.
+class QuotedValuesRun : public PagesRun {
+ protected:
+  void SetUp() override {
+    quoted = Replace(kAnswerFile, "FullName = \"Бухгалтерия\"", "FullName = \"Бухгалтерия, касса 2\"");
+    quoted = Replace(quoted, "OrgName = \"ООО Пример\"", "OrgName = \"ООО \"\"Пример\"\"\"");
+    quoted =
+        Replace(quoted, "DNSServerSearchOrder = 10.1.2.5,10.1.2.6", "DNSServerSearchOrder = \"10.1.2.5\",\"10.1.2.6\"");
+    quoted = Replace(quoted, "WINSServerList = 10.1.2.7", "WINSServerList = \"10.1.2.7,10.1.2.8\"");
+    quoted = Replace(quoted, "DomainAdminPassword = \"secret\"", "DomainAdminPassword = \"se,cr;et\"");
+    WriteWholeFile(answerFile, quoted);
+    Start("-f:winnt.sif");
+    ASSERT_TRUE(WaitForDialog());
+  }
+  std::string quoted;
+};
+
+// What setup reads of the committed file, asked of setupapi: a text with a
+// comma reaches it whole, a list item by item, whatever the old line.
+TEST_F(PagesRun, TypedTextsAndListsReachSetupAsTyped) {
+  ClickTab("PC", 0);
+  SetText("edFullName", "Петров, Иван");
+  ClickTab("PC", 1);
+  SetText("edIP", "10.1.2.5,10.1.2.6");
+  SetText("edIPMask", "255.255.255.0,255.255.255.0");
+  SetText("edDNSServers", "10.1.1.1,10.1.1.2");
+  ClickTab("pc_network", 0);
+  SetText("edDomainAdminLogin", "CORP\\adm,1");
+  SetText("edMachineObjectOU", "OU=PCs,OU=Kiev,DC=corp,DC=local");
+  ClickTab("PC", 0);
+  SaveAndFinish();
+  using Fields = std::vector<std::string>;
+  EXPECT_EQ(SetupText(answerFile, "UserData", "FullName"), std::optional<std::string>("Петров, Иван"));
+  EXPECT_EQ(SetupText(answerFile, "Identification", "DomainAdmin"), std::optional<std::string>("CORP\\adm,1"));
+  EXPECT_EQ(SetupText(answerFile, "Identification", "MachineObjectOU"),
+            std::optional<std::string>("OU=PCs,OU=Kiev,DC=corp,DC=local"));
+  EXPECT_EQ(SetupFields(answerFile, "params.MS_TCPIP.Adapter01", "IPAddress"),
+            std::optional<Fields>(Fields{"10.1.2.5", "10.1.2.6"}));
+  EXPECT_EQ(SetupFields(answerFile, "params.MS_TCPIP.Adapter01", "DNSServerSearchOrder"),
+            std::optional<Fields>(Fields{"10.1.1.1", "10.1.1.2"}));
+}
+
+TEST_F(QuotedValuesRun, VisitingEveryPageAndSavingRewritesNoneOfThem) {
+  VisitEverything();
+  SaveAndFinish();
+  EXPECT_EQ(ReadWholeFile(answerFile), quoted);
+}
+
+TEST_F(QuotedValuesRun, AListQuotedAsAWholeIsWrittenItemByItemOnceTyped) {
+  ClickTab("PC", 1);
+  EXPECT_EQ(Text("edWinsSrvers"), "10.1.2.7,10.1.2.8") << "the box shows the list, not its quotes";
+  SetText("edWinsSrvers", "10.1.2.7,10.1.2.9");
+  ClickTab("PC", 0);
+  SaveAndFinish();
+  EXPECT_EQ(SetupFields(answerFile, "params.MS_TCPIP.Adapter01", "WINSServerList"),
+            std::optional<std::vector<std::string>>({"10.1.2.7", "10.1.2.9"}));
+}
+
+// A name with quotes, typed, shown again on a second visit, saved, and the
+// editor started again on the result: the box shows it, and setup reads it,
+// the same each time.
+TEST_F(PagesRun, AQuotedNameRoundTripsThroughSaveAndASecondRun) {
+  const std::string name = "ООО \"Ромашка\"";
+  ClickTab("PC", 0);
+  SetText("edOrgName", name);
+  ClickTab("PC", 1);
+  ClickTab("PC", 0);
+  EXPECT_EQ(Text("edOrgName"), name);
+  SaveAndFinish();
+  const std::string saved = ReadWholeFile(answerFile);
+  EXPECT_EQ(SetupText(answerFile, "UserData", "OrgName"), std::optional<std::string>(name));
+  Start("-f:winnt.sif");
+  ASSERT_TRUE(WaitForDialog());
+  EXPECT_EQ(Text("edOrgName"), name);
+  SaveAndFinish();
+  EXPECT_EQ(ReadWholeFile(answerFile), saved);
+}
+
+// An adapter of [NetAdapters] without a TCP/IP section of its own: the
+// section its tab writes is one setup applies.
+using UnlinkedAdapterRun = EditorRun;
+
+TEST_F(UnlinkedAdapterRun, AStaticAddressReachesASectionSetupApplies) {
+  WriteWholeFile(answerFile,
+                 Lines({"[NetAdapters]", "Adapter1 = params.Adapter1", "", "[params.Adapter1]", "InfID = *", "",
+                        "[NetProtocols]", "MS_TCPIP = params.MS_TCPIP", "", "[params.MS_TCPIP]", "DNS = No"}));
+  Start("-f:winnt.sif");
+  ASSERT_TRUE(WaitForDialog());
+  ClickTab("PC", 1);
+  if (SendMessageA(Window("chkDHCPEnable"), BM_GETCHECK, 0, 0) == BST_CHECKED) ClickButton("chkDHCPEnable");
+  SetText("edIP", "10.1.2.40");
+  SetText("edIPMask", "255.255.255.0");
+  ClickTab("PC", 0);
+  ClickButton("btnSave");
+  ASSERT_EQ(Finish(), 0);
+  EXPECT_EQ(SetupFields(answerFile, "params.MS_TCPIP", "AdapterSections"),
+            std::optional<std::vector<std::string>>({"params.MS_TCPIP.Adapter1"}));
+  EXPECT_EQ(SetupText(answerFile, "params.MS_TCPIP.Adapter1", "SpecificTo"), std::optional<std::string>("Adapter1"));
+  EXPECT_EQ(SetupText(answerFile, "params.MS_TCPIP.Adapter1", "IPAddress"), std::optional<std::string>("10.1.2.40"));
+  EXPECT_EQ(SetupText(answerFile, "params.MS_TCPIP.Adapter1", "DHCP"), std::optional<std::string>("No"));
 }
 
 using MarkedValuesRun = EditorRun;

@@ -3,6 +3,7 @@
 // Cancel commits and runs nothing.
 
 #include "e2e/EditorRun.h"
+#include "support/SetupReads.h"
 #include "sys/WineObjects.h"
 
 #include "profile/Profile.h"
@@ -62,6 +63,22 @@ TEST_F(UDBRunTest, TheCountdownCommitsTheDefaultComputerAndRunsItsExitCommandsIn
   EXPECT_EQ(Value("Identification", "JoinDomain"), "CORP");
   EXPECT_EQ(ReadWholeFile(log), "first\r\nsecond\r\n");
   EXPECT_FALSE(FileExists(answerFile + ".new"));
+}
+
+// Setup reads the UDB with the parser it reads the answer file with: a value
+// in quotes there arrives whole, into an answer file that lacked the key.
+TEST_F(UDBRunTest, AMergedValueMeansForSetupWhatItMeantInTheUDB) {
+  WriteWholeFile(folder / "UDB" + "\\Site.UDB",
+                 "[UniqueIds]\r\nACC-PC02 = UserData,Identification\r\n"
+                 "[ACC-PC02:UserData]\r\nFullName=\"Бухгалтерия, касса 2\"\r\n"
+                 "[ACC-PC02:Identification]\r\nJoinDomain = CORP\r\nMachineObjectOU=\"OU=Cash,DC=corp,DC=local\"\r\n");
+  Start("-f:" + answerFile);
+  ASSERT_TRUE(WaitForDialog());
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_EQ(SetupText(answerFile, "UserData", "FullName"), std::optional<std::string>("Бухгалтерия, касса 2"))
+      << ReadWholeFile(answerFile);
+  EXPECT_EQ(SetupText(answerFile, "Identification", "MachineObjectOU"),
+            std::optional<std::string>("OU=Cash,DC=corp,DC=local"));
 }
 
 TEST_F(UDBRunTest, CancelLeavesTheAnswerFileAndRunsNothing) {

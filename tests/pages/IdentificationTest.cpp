@@ -3,6 +3,7 @@
 #include "dialog/Dlg_Settings.h"
 #include "pages/IdentificationFrame.h"
 #include "support/Operator.h"
+#include "support/SetupReads.h"
 #include "support/TestFiles.h"
 
 #include "profile/Profile.h"
@@ -151,4 +152,26 @@ TEST_F(IdentificationTest, MarksComeAndGoAsTheOperatorTypesAndTypedValuesAreSave
   OpenShown("[UserData]\r\nComputerName=\r\nProductID=123\r\n");
   EXPECT_NE(page->edComputerName->Warning().find("не задано"), std::string::npos);
   EXPECT_NE(page->edSerial->Warning(), "");
+}
+
+// A stored value setup would read otherwise is marked with what it reads;
+// typed again, even unchanged, it loses the mark and is written whole.
+TEST_F(IdentificationTest, AValueSetupWouldCutIsMarkedUntilTypedAndThenWrittenWhole) {
+  OpenShown("[UserData]\r\nFullName = Петров, Иван\r\nOrgName=\"ООО \"\"Ромашка\"\"\"\r\nComputerName=PC01\r\n");
+  EXPECT_EQ(page->edFullName->Text(), "Петров, Иван");
+  EXPECT_NE(page->edFullName->Warning().find("Установка прочтёт только «Петров»"), std::string::npos);
+  EXPECT_EQ(page->edOrgName->Text(), "ООО \"Ромашка\"");
+  EXPECT_EQ(page->edOrgName->Warning(), "");
+
+  page->edFullName->SetText("");
+  Type(*page->edFullName, "x\b");
+  EXPECT_NE(page->edFullName->Warning().find("не задано"), std::string::npos) << "setup stops and asks";
+  Type(*page->edFullName, "Петров, Иван");
+  EXPECT_EQ(page->edFullName->Warning(), "");
+  Type(*page->edComputerName, ",2");
+  EXPECT_NE(page->edComputerName->Warning().find("«,»"), std::string::npos);
+
+  page->SaveSettings();
+  EXPECT_EQ(SetupText(WorkFileName, "UserData", "FullName"), std::optional<std::string>("Петров, Иван"));
+  EXPECT_EQ(SetupText(WorkFileName, "UserData", "OrgName"), std::optional<std::string>("ООО \"Ромашка\""));
 }

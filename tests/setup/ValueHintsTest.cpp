@@ -144,7 +144,15 @@ TEST(ValueHints, ComputerNamesAreNetBiosNamesOrTheGenerateRequest) {
                   {"A>B", "«>»"},
                   {"A|B", "«|»"},
                   {"A\tB", "управляющий символ"},
+                  {"A,B", "«,»"},
+                  {"A;B", "«;»"},
+                  {"A=B", "«=»"},
+                  {"A+B", "«+»"},
+                  {"A[B", "«[»"},
+                  {"A]B", "«]»"},
               });
+  ExpectHints("full name", hints::FullName,
+              {{"Петров Иван", nullptr}, {"*", nullptr}, {"", "не задано"}, {"  ", "не задано"}});
 }
 
 TEST(ValueHints, WorkgroupsProductKeysAndDnsSuffixes) {

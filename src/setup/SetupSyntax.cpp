@@ -197,6 +197,8 @@ std::string ToStore(const std::string& shown, ValueKind kind, const std::string*
       if (NeedsQuotes(item)) item = Quoted(item);
     return items.size() == 1 && items[0].empty() ? std::string() : Joined(items);
   }
+  // Blanks alone are no value worth quoting: the key is written empty.
+  if (!shown.empty() && TrimBlanks(shown).empty()) return ToStore({}, kind, oldStored, edited);
   if (NeedsQuotes(shown)) return Quoted(shown);
   const bool oldQuoted = oldStored && oldStored->size() >= 2 && oldStored->front() == '"' && oldStored->back() == '"';
   return oldQuoted ? "\"" + shown + "\"" : shown;

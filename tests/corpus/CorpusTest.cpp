@@ -13,6 +13,7 @@
 #include "sys/WineObjects.h"
 
 #include "profile/Profile.h"
+#include "setup/SetupSyntax.h"
 
 #include <algorithm>
 #include <cctype>
@@ -454,6 +455,13 @@ std::optional<std::string> ValueIn(const std::string& file, const std::string& s
   return value;
 }
 
+// The value as the pages show it and, once they wrote it, as setup reads it.
+std::optional<std::string> SetupViewIn(const std::string& file, const std::string& section, const std::string& key) {
+  const std::optional<std::string> stored = profile::ReadStoredText(file, section, key);
+  if (!stored) return std::nullopt;
+  return inf::Shown(*stored, inf::KindOfKey(key));
+}
+
 std::string Shown(const std::optional<std::string>& value) {
   if (!value) return "<absent>";
   std::string shown(1, '"');
@@ -749,7 +757,7 @@ class CorpusRun : public EditorRun, public testing::WithParamInterface<CorpusCas
         visited_ ? PageSections(before, textBefore, textAfter) : std::set<std::string>{"USERDATA"};
     const std::string difference = LinesDifference(LinesOutside(textBefore, owned), LinesOutside(textAfter, owned));
     EXPECT_TRUE(difference.empty()) << "outside the pages' sections: " << difference;
-    auto was = [&](const char* key) { return ValueIn(before, "UserData", key); };
+    auto was = [&](const char* key) { return SetupViewIn(before, "UserData", key); };
     const std::pair<const char*, std::optional<std::string>> expected[] = {
         {"ComputerName", was("ComputerName").value_or("*")},
         {"FullName", was("FullName").value_or("")},
@@ -758,7 +766,7 @@ class CorpusRun : public EditorRun, public testing::WithParamInterface<CorpusCas
         {"ProductID", std::nullopt},
     };
     for (const auto& [key, value] : expected)
-      EXPECT_EQ(Shown(ValueIn(answerFile, "UserData", key)), Shown(value)) << "[UserData] " << key;
+      EXPECT_EQ(Shown(SetupViewIn(answerFile, "UserData", key)), Shown(value)) << "[UserData] " << key;
   }
 
   // The merge put the computer's values in; nothing outside the sections it

@@ -295,7 +295,7 @@ TEST_F(NetworkPageTest, GlobalSwitchesAreAlwaysWrittenAndEmptyDnsBoxesDeleted) {
   page->edDNSSuffixSearchOrder->SetText(" b.example , a.example");
   page->SaveSettings();
   EXPECT_EQ(Value("params.MS_TCPIP", "DNSDomain"), "<absent>");
-  EXPECT_EQ(Value("params.MS_TCPIP", "DNSSuffixSearchOrder"), "b.example , a.example") << "neither split nor sorted";
+  EXPECT_EQ(Value("params.MS_TCPIP", "DNSSuffixSearchOrder"), "b.example,a.example") << "items as typed, not sorted";
   EXPECT_EQ(Value("params.MS_TCPIP", "EnableLMHosts"), "Yes");
   EXPECT_EQ(Value("params.MS_TCPIP", "EnableSecurity"), "Yes");
   EXPECT_EQ(Value("params.MS_TCPIP", "SyncDomainWithMembership"), "Yes");

@@ -41,7 +41,9 @@ TEST_F(NetworkTcpipTest, WithoutAListTheAdapterUsesTheSectionNamedAfterIt) {
   EXPECT_EQ(Value("params.MS_TCPIP.Adapter1", "DHCP"), "No");
   EXPECT_EQ(Value("params.MS_TCPIP.Adapter1", "WINS"), "Yes");
   EXPECT_EQ(Value("params.MS_TCPIP.Adapter1", "NetBIOSOptions"), "1");
-  EXPECT_EQ(Value("params.MS_TCPIP", "AdapterSections"), "") << "never written";
+  // Unlisted and unlinked, setup would never apply the section written.
+  EXPECT_EQ(Value("params.MS_TCPIP", "AdapterSections"), "params.MS_TCPIP.Adapter1");
+  EXPECT_EQ(Value("params.MS_TCPIP.Adapter1", "SpecificTo"), "Adapter1");
 }
 
 TEST_F(NetworkTcpipTest, ListedSectionsBelongToTheAdapterTheyNameWhateverTheCase) {

@@ -68,10 +68,11 @@ TEST_F(UDBRunTest, TheCountdownCommitsTheDefaultComputerAndRunsItsExitCommandsIn
 // Setup reads the UDB with the parser it reads the answer file with: a value
 // in quotes there arrives whole, into an answer file that lacked the key.
 TEST_F(UDBRunTest, AMergedValueMeansForSetupWhatItMeantInTheUDB) {
-  WriteWholeFile(folder / "UDB" + "\\Site.UDB",
-                 "[UniqueIds]\r\nACC-PC02 = UserData,Identification,KIVEDITOR\r\n[ACC-PC02:KIVEDITOR]\r\nDescription1 = Касса\r\n"
-                 "[ACC-PC02:UserData]\r\nFullName=\"Бухгалтерия, касса 2\"\r\n"
-                 "[ACC-PC02:Identification]\r\nJoinDomain = CORP\r\nMachineObjectOU=\"OU=Cash,DC=corp,DC=local\"\r\n");
+  WriteWholeFile(
+      folder / "UDB" + "\\Site.UDB",
+      "[UniqueIds]\r\nACC-PC02 = UserData,Identification,KIVEDITOR\r\n[ACC-PC02:KIVEDITOR]\r\nDescription1 = Касса\r\n"
+      "[ACC-PC02:UserData]\r\nFullName=\"Бухгалтерия, касса 2\"\r\n"
+      "[ACC-PC02:Identification]\r\nJoinDomain = CORP\r\nMachineObjectOU=\"OU=Cash,DC=corp,DC=local\"\r\n");
   Start("-f:" + answerFile);
   ASSERT_TRUE(WaitForDialog());
   EXPECT_EQ(Finish(), 0);

@@ -216,6 +216,10 @@ void TNetWorkFrame::cbTCPIPAdaptersChange() {
 void TNetWorkFrame::cbTCPIPAdaptersEnter() {
   const std::string section = AdapterTcpipSection();
   SaveAdapterTcpip(section);
+  // Only an adapter of the list gets a section setup applies: a name typed
+  // into the box is no adapter of the machine, and its section, listed
+  // without SpecificTo, would apply to every adapter there is.
+  if (cbTCPIPAdapters->ItemIndex() < 0) return;
   writtenAdapterSections_.emplace_back(cbTCPIPAdapters->Text(), section);
   LinkWrittenAdapterSections();
 }

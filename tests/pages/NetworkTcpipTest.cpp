@@ -148,6 +148,9 @@ TEST_F(NetworkTcpipTest, ATypedAdapterNameLoadsNothingAndIsWrittenUnderItsOwnSec
   PumpUntilIdle();
   EXPECT_EQ(Value("params.MS_TCPIP.Lab", "IPAddress"), "10.0.0.1");
   EXPECT_EQ(Value("params.MS_TCPIP.Lab", "DHCP"), "No");
+  // Entering the box first saved the adapter shown then; the typed name is
+  // no adapter setup would apply a section to.
+  EXPECT_EQ(Value("params.MS_TCPIP", "AdapterSections"), "params.MS_TCPIP.Adapter1");
   EXPECT_TRUE(errors.Messages().empty());
 }
 

@@ -119,7 +119,33 @@ bool StageCopy(const std::string& from, const std::string& staged) {
   return ok;
 }
 
+// Sounds the tone where nobody waits for it. On Windows Beep returns only
+// when the tone ends: on the thread that builds the dialog it held the dialog
+// back by the tone's whole length while setup went on beside the program.
+DWORD WINAPI ToneThread(LPVOID) {
+  BeepFunction(1000, 700);
+  return 0;
+}
+
 }  // namespace
+
+BOOL(WINAPI* BeepFunction)(DWORD frequency, DWORD milliseconds) = &Beep;
+
+void StartTone() {
+  // The thread ends by itself when the tone has sounded; a process that ends
+  // sooner takes it along.
+  HANDLE thread = CreateThread(nullptr, 0, &ToneThread, nullptr, 0, nullptr);
+  if (thread)
+    CloseHandle(thread);
+  else
+    ToneThread(nullptr);  // no thread to be had: the tone here, the dialog after it
+}
+
+bool ShowSettingsWithTone(const std::vector<TCommonSettingsFrameClass>& pages, bool* savePressed) {
+  StartTone();
+  sys::TimelineMark("beep");
+  return ShowSettings(pages, savePressed);
+}
 
 bool CommitWorkingCopy(const std::string& workFile, const std::string& answerFile) {
   // The new content goes beside the answer file first and then takes its
@@ -291,15 +317,13 @@ int RunMainSequence() {
                        form ? form->Handle() : nullptr, application->Title.c_str());
     });
     sys::TimelineMark("countdown and configuration");
-    Beep(1000, 700);
-    sys::TimelineMark("beep");
     // Tooltips of Cyrillic text need the charset as much as the controls.
     gui::Font hintFont = application->HintFont();
     hintFont.charset = GetFontMapperCharset();
     application->SetHintFont(hintFont);
     sys::TimelineMark("hint font");
     bool savePressed = false;
-    const bool ok = ShowSettings(PageList(), &savePressed);
+    const bool ok = ShowSettingsWithTone(PageList(), &savePressed);
     journal.ending = !ok ? "Cancel" : savePressed ? "Save" : "countdown";
     if (ok) {
       std::vector<JournalChange> changes;

@@ -1,12 +1,17 @@
 // The main sequence's own decisions: how the command line is split and which
-// answer file it names, and which exit programs run in what order.
+// answer file it names, which exit programs run in what order, and that the
+// start-up tone sounds beside the dialog instead of before it.
 
 #include "main/MainSequence.h"
+#include "gui/Application.h"
+#include "gui/Form.h"
 #include "setup/AnswerFile.h"
 #include "setup/UDBMerge.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 using namespace kivtest;
 
@@ -147,6 +152,85 @@ TEST_F(RunExitProgramsTest, TheSelectedUDBComputersCommandsRunInTextOrder) {
   ASSERT_TRUE(SelectUDBComputer(TIniFile(folder / "site.UDB"), "PC01", [](const std::vector<std::string>&) {}));
   RunExitPrograms();
   EXPECT_EQ(ReadWholeFile(log), "one\r\nten\r\ntwo\r\n");
+}
+
+// A Beep that holds its caller as Windows' does, until the test lets it go
+// (or 5 s have passed, so that a tone sounded in the dialog's way cannot
+// hang the test).
+struct HeldTone {
+  std::atomic<bool> started{false};
+  std::atomic<bool> returned{false};
+  DWORD frequency = 0;
+  DWORD milliseconds = 0;
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  ~HeldTone() {
+    CloseHandle(release);
+    CloseHandle(ended);
+  }
+};
+HeldTone* g_tone = nullptr;
+
+BOOL WINAPI HeldBeep(DWORD frequency, DWORD milliseconds) {
+  g_tone->frequency = frequency;
+  g_tone->milliseconds = milliseconds;
+  g_tone->started = true;
+  WaitForSingleObject(g_tone->release, 5000);
+  g_tone->returned = true;
+  SetEvent(g_tone->ended);
+  return TRUE;
+}
+
+class EmptyPage : public TCommonSettingsFrame {
+ public:
+  explicit EmptyPage(gui::Control* owner) : TCommonSettingsFrame(owner, "EmptyPage") {}
+  static std::string GetCaption() { return "Страница"; }
+};
+
+// The first look at the dialog shown with the tone started: whether the tone
+// was still sounding. The look closes the dialog as Cancel would.
+struct Sighting {
+  bool seen = false;
+  bool sounding = false;
+};
+Sighting g_sighting;
+DWORD g_lookingSince = 0;
+
+void CALLBACK LookAtDialog(HWND, UINT, UINT_PTR id, DWORD) {
+  gui::Form* form = gui::Application::Instance().ActiveForm();
+  const bool shown = form && IsWindowVisible(form->Handle());
+  if (shown && g_tone->started)
+    g_sighting = {true, !g_tone->returned};
+  else if (GetTickCount() - g_lookingSince < 10000)
+    return;
+  KillTimer(nullptr, id);
+  if (form) form->SetModalResult(gui::mrCancel);
+}
+
+TEST(StartUpTone, SoundsWhileTheDialogAppearsAndHoldsNothingBack) {
+  ScratchFolder folder;
+  WorkFileName = folder / "work.new";
+  WriteWholeFile(WorkFileName, "[UserData]\r\n");
+  HeldTone tone;
+  g_tone = &tone;
+  g_sighting = {};
+  const auto systemBeep = BeepFunction;
+  BeepFunction = &HeldBeep;
+  g_lookingSince = GetTickCount();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, &LookAtDialog);
+  ShowSettingsWithTone({ClassOf<EmptyPage>()}, nullptr);
+  KillTimer(nullptr, timer);
+  const bool soundingAfterTheDialog = !tone.returned;
+  SetEvent(tone.release);
+  EXPECT_EQ(WaitForSingleObject(tone.ended, 5000), WAIT_OBJECT_0);
+  BeepFunction = systemBeep;
+  g_tone = nullptr;
+
+  ASSERT_TRUE(g_sighting.seen) << "the dialog was never seen with the tone started";
+  EXPECT_TRUE(g_sighting.sounding) << "the dialog appeared only once the tone had ended";
+  EXPECT_TRUE(soundingAfterTheDialog) << "the dialog's end waited for the tone";
+  EXPECT_EQ(tone.frequency, 1000u);
+  EXPECT_EQ(tone.milliseconds, 700u);
 }
 
 }  // namespace

@@ -7,6 +7,12 @@
 //   kivpoke tab NAME INDEX   brings a tab of the page control of that name to the front
 //   kivpoke hold             keeps a hidden window open until the session ends, so
 //                            that Wine's desktop process stays up between programs
+//   kivpoke partition DRIVE  prints the partition device a fixed drive stands for
+//                            ("\Device\Harddisk60\Partition1"), as setup records a
+//                            source folder, making the link Wine lacks if need be
+
+#include "sys/ChangerUtil.h"
+#include "sys/WineObjects.h"
 
 #include <windows.h>
 
@@ -68,6 +74,19 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string verb = argv[1], name = argv[2];
+  if (verb == "partition") {
+    std::string device = DriveToDeviceName(name);
+    if (device.empty()) {
+      // Kept on purpose: the link must outlive this process for the editor
+      // started next; the session's server drops it when it stops.
+      auto* links = new kivtest::PartitionLinks;
+      if (links->Ok()) (void)links->Add("Partition1", kivtest::DosDevice(name));
+      device = DriveToDeviceName(name);
+    }
+    if (device.empty()) return 1;
+    std::printf("%s\n", device.c_str());
+    return 0;
+  }
   if (verb == "wait") {
     DWORD limit = argc > 3 ? static_cast<DWORD>(std::atoi(argv[3])) : 10000;
     DWORD start = GetTickCount();

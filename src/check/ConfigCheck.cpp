@@ -123,9 +123,12 @@ std::vector<Finding> CheckEditorConfig(const std::string& configFile, const Medi
   std::string folder;
   if (const auto path = ConfigValue(configFile, "UDB", "Path"); path && !path->empty()) {
     std::string resolved = Resolved(*path, media);
-    if (!media.sourcePath.empty() && resolved.find('%') == std::string::npos) {
-      if (resolved.find(':') == std::string::npos && resolved.rfind("\\\\", 0) != 0)
-        resolved = media.sourcePath + "\\" + TrimBlanks(resolved.substr(resolved.front() == '\\' ? 1 : 0));
+    const bool relative = resolved.find(':') == std::string::npos && resolved.rfind("\\\\", 0) != 0;
+    // A drive or share of its own is the target machine's, not the tree's.
+    const bool inTree = relative || AsciiUpper(*path).find("%SOURCEPATH%") != std::string::npos ||
+                        AsciiUpper(*path).find("%SOURCEROOT%") != std::string::npos;
+    if (!media.sourcePath.empty() && inTree && resolved.find('%') == std::string::npos) {
+      if (relative) resolved = media.sourcePath + "\\" + TrimBlanks(resolved.substr(resolved.front() == '\\' ? 1 : 0));
       folder = WithoutTrailingBackslash(FullPath(resolved));
       if (!IsFolder(folder)) {
         found.push_back({Severity::Warning, "UDB", "Path", *path,
@@ -136,15 +139,16 @@ std::vector<Finding> CheckEditorConfig(const std::string& configFile, const Medi
   }
   if (folder.empty() && !udbArgument.empty())
     folder = IsFolder(udbArgument) ? udbArgument : udbArgument.substr(0, udbArgument.find_last_of("\\/"));
-
-  std::string udbFile = IsFolder(udbArgument) ? std::string() : udbArgument;
+  // The page lists "no file" first and falls back to it: only the default
+  // file, when it is there, has a computer picked from it.
+  std::string udbFile;
   if (const auto name = ConfigValue(configFile, "UDB", "DefaultUDBFile"); name && !name->empty() && !folder.empty()) {
     const std::string candidate = WithoutTrailingBackslash(folder) + "\\" + *name;
     if (IsFile(candidate))
       udbFile = candidate;
     else
       found.push_back({Severity::Warning, "UDB", "DefaultUDBFile", *name,
-                       "Файла в папке " + folder + " нет: редактор выберет первый файл UDB."});
+                       "Файла в папке " + folder + " нет: редактор откроется без файла UDB и без компьютера."});
   }
   if (const auto id = ConfigValue(configFile, "UDB", "DefaultUDBIdent"); id && !id->empty() && !udbFile.empty()) {
     const std::vector<std::string> ids = ComputerIds(udbFile);

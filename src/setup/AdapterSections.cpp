@@ -68,7 +68,8 @@ std::vector<UnappliedTcpipSection> UnappliedTcpipSections(const std::string& fil
       "[" + (protocol.empty() ? std::string("params.MS_TCPIP") : protocol) + "] AdapterSections";
   for (const std::string& section : profile::ReadSectionNames(file, size_t{1} << 30)) {
     if (SameLocaleText(section, protocol) || Among(listed, section)) continue;
-    bool adapterKeys = Among(defaultNames, section);
+    // A section of the adapter's name that holds nothing loses nothing.
+    bool adapterKeys = Among(defaultNames, section) && !profile::ReadKeys(file, section).empty();
     for (const char* key : kAdapterTcpipKeys)
       adapterKeys = adapterKeys || profile::ReadStoredText(file, section, key).has_value();
     if (!adapterKeys) continue;

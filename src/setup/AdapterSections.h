@@ -22,8 +22,8 @@ struct UnappliedTcpipSection {
   std::string section, key, value, reason;
 };
 // Every such section: one named as the editor names an adapter's section
-// ("params.MS_TCPIP.<entry of [NetAdapters]>") or holding TCP/IP keys that
-// the protocol's "AdapterSections" does not list; a listed one without
+// ("params.MS_TCPIP.<entry of [NetAdapters]>") and not empty, or holding
+// TCP/IP keys, that the protocol's "AdapterSections" does not list; a listed one without
 // "SpecificTo" while [NetAdapters] has more than one entry; a listed one
 // whose "SpecificTo" names no entry of [NetAdapters].
 [[nodiscard]] std::vector<UnappliedTcpipSection> UnappliedTcpipSections(const std::string& file);

@@ -51,7 +51,7 @@ run: bootstrap $(KIV_ARCH)
 
 # KivCheck.exe under Wine on an answer file of this machine:
 #   make check ANSWER=file [UDB=file|folder] [MEDIA=folder] [INI=file] [TSV=1]
-# It exits as the checker does: 1 for warnings, 2 for errors, 3 when it could
+# It fails as the checker does: Error 1 for warnings, 2 for errors, 3 when it could
 # not check.
 check: bootstrap
 	@tools/wine-session start

@@ -1,7 +1,7 @@
 # Front door: `make` builds both executables, `make test` runs the suite of
 # both under Wine, `make run` opens the editor on a scratch copy of examples/
 # (KIV_ARCH=win32 make run: the 32-bit one).
-.PHONY: all build bootstrap win64 win32 test bench run dist clean session-stop
+.PHONY: all build bootstrap win64 win32 test bench run check dist clean session-stop
 
 JOBS ?= $(shell nproc)
 KIV_ARCH ?= win64
@@ -29,6 +29,8 @@ test: build
 	@tools/check-layers
 	@tools/check-exe build/win64/KivEdt.exe x86-64
 	@tools/check-exe build/win32/KivEdt.exe i386
+	@tools/check-exe build/win64/KivCheck.exe x86-64
+	@tools/check-exe build/win32/KivCheck.exe i386
 	tools/run-tests
 
 # Not a test: prints the editor's timings and memory on big answer files,
@@ -47,7 +49,18 @@ run: bootstrap $(KIV_ARCH)
 	@tools/wine-session keep build/$(KIV_ARCH)/kivpoke.exe
 	KIV_ARCH=$(KIV_ARCH) tools/run-editor
 
-# The zips an installer takes to the machines: each executable with the
+# KivCheck.exe under Wine on an answer file of this machine:
+#   make check ANSWER=file [UDB=file|folder] [MEDIA=folder] [INI=file] [TSV=1]
+# It fails as the checker does: Error 1 for warnings, 2 for errors, 3 when it could
+# not check.
+check: bootstrap
+	@tools/wine-session start
+	@test -f build/$(KIV_ARCH)/build.ninja || cmake --preset $(KIV_ARCH) >/dev/null
+	cmake --build build/$(KIV_ARCH) -j $(JOBS) --target KivCheck
+	@ANSWER="$(ANSWER)" UDB="$(UDB)" MEDIA="$(MEDIA)" INI="$(INI)" TSV="$(TSV)" KIV_ARCH=$(KIV_ARCH) tools/run-check
+
+# The zips an installer takes to the machines: each executable (the editor
+# and KivCheck) with the
 # operator's guide, an annotated KivEdt.ini and a UDB example (dist-src/).
 dist: build
 	tools/make-dist

@@ -30,3 +30,67 @@ void LinkAdapterSection(const std::string& tcpipSection, const std::string& adap
   if (!TrimBlanks(linked).empty() || TrimBlanks(adapter).empty()) return;
   if (profile::ReadStoredText(WorkFileName, "NetAdapters", adapter)) WriteProfileValue(section, "SpecificTo", adapter);
 }
+
+namespace {
+
+// Keys only an adapter's TCP/IP section holds; the protocol's own section
+// holds none of them.
+constexpr const char* kAdapterTcpipKeys[] = {"SpecificTo", "DHCP",           "IPAddress",
+                                             "SubnetMask", "DefaultGateway", "DNSServerSearchOrder",
+                                             "WINS",       "WINSServerList", "NetBIOSOptions"};
+
+std::string ShownText(const std::string& file, const std::string& section, const std::string& key) {
+  const std::optional<std::string> stored = profile::ReadStoredText(file, section, key);
+  return stored ? TrimBlanks(inf::Shown(*stored, inf::KindOfKey(key))) : std::string();
+}
+
+bool Among(const std::vector<std::string>& names, const std::string& name) {
+  return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return SameLocaleText(n, name); });
+}
+
+}  // namespace
+
+std::vector<UnappliedTcpipSection> UnappliedTcpipSections(const std::string& file) {
+  std::vector<UnappliedTcpipSection> found;
+  const std::string protocol = ShownText(file, "NetProtocols", "MS_TCPIP");
+  std::vector<std::string> listed;
+  if (!protocol.empty()) {
+    for (const std::string& item :
+         inf::ParseValue(profile::ReadStoredText(file, protocol, "AdapterSections").value_or("")).fields)
+      if (!TrimBlanks(item).empty()) listed.push_back(TrimBlanks(item));
+  }
+  // A [NetAdapters] the size of a real file's fits; the editor reads no more.
+  const std::vector<std::string> adapters = profile::ReadKeys(file, "NetAdapters");
+  std::vector<std::string> defaultNames;
+  for (const std::string& adapter : adapters) defaultNames.push_back("params.MS_TCPIP." + adapter);
+
+  const std::string listName =
+      "[" + (protocol.empty() ? std::string("params.MS_TCPIP") : protocol) + "] AdapterSections";
+  for (const std::string& section : profile::ReadSectionNames(file, size_t{1} << 30)) {
+    if (SameLocaleText(section, protocol) || Among(listed, section)) continue;
+    // A section of the adapter's name that holds nothing loses nothing.
+    bool adapterKeys = Among(defaultNames, section) && !profile::ReadKeys(file, section).empty();
+    for (const char* key : kAdapterTcpipKeys)
+      adapterKeys = adapterKeys || profile::ReadStoredText(file, section, key).has_value();
+    if (!adapterKeys) continue;
+    found.push_back({section, "", "",
+                     protocol.empty() ? "Раздел TCP/IP адаптера, но [NetProtocols] MS_TCPIP не называет раздел "
+                                        "протокола: программа установки его не применит."
+                                      : "Раздел TCP/IP адаптера не указан в " + listName +
+                                            ": программа установки его не применит."});
+  }
+
+  for (const std::string& section : listed) {
+    const std::string adapter = ShownText(file, section, "SpecificTo");
+    if (adapter.empty()) {
+      if (adapters.size() > 1)
+        found.push_back({section, "SpecificTo", "",
+                         "Нет SpecificTo, а адаптеров в [NetAdapters] несколько: неизвестно, к какому из них "
+                         "программа установки применит раздел."});
+    } else if (!Among(adapters, adapter)) {
+      found.push_back({section, "SpecificTo", adapter,
+                       "SpecificTo не называет ни один адаптер [NetAdapters]: раздел не применится ни к одному."});
+    }
+  }
+  return found;
+}

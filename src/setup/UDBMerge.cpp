@@ -99,3 +99,17 @@ void RetireUniqueUDB(bool computerSelected, bool merge, const std::string& udbFi
   if (merge) ApplyUDBComputer(udbFileName, id);
   MoveFileA(udbFileName.c_str(), (udbFileName + ".KIV").c_str());
 }
+
+std::string UDBIdentifierProblem(const std::string& id) {
+  if (id.empty()) return "Пустой идентификатор: программа установки не сможет его выбрать.";
+  if (id.size() > 255) return "Идентификатор длиннее 255 символов: программа установки его не примет.";
+  for (const char c : id) {
+    if (static_cast<unsigned char>(c) <= ' ')
+      return "В идентификаторе пробел или управляющий символ: в командной строке /udf: он разделит идентификатор.";
+    // "," separates the file from the identifier in /udf:, "=" ends a key,
+    // "*" is setup's wildcard for the name.
+    if (c == ',' || c == '=' || c == '*')
+      return std::string("Символ «") + c + "» в идентификаторе: программа установки не сможет его выбрать.";
+  }
+  return {};
+}

@@ -50,3 +50,8 @@ void ApplyUDBComputer(const std::string& udbFileName, const std::string& id);
 // ".KIV" appended, so that setup's unique mode does not find it again. A
 // rename that fails (the name is taken) leaves the file as it is.
 void RetireUniqueUDB(bool computerSelected, bool merge, const std::string& udbFileName, const std::string& id);
+
+// Why setup cannot take `id` as a computer's identifier (it is given as
+// "winnt32 /udf:ID,file", and the UDB's own parser reads it as a key), in
+// Russian; empty when it can.
+[[nodiscard]] std::string UDBIdentifierProblem(const std::string& id);

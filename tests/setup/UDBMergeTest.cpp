@@ -246,3 +246,11 @@ TEST_F(UDBMergeTest, EmptyBinaryAndHugeFilesAreReadWithoutHarm) {
 }
 
 }  // namespace
+
+TEST(UDBIdentifier, SetupTakesOnlyAnIdentifierWithoutBlanksStarsCommasOrEquals) {
+  const std::vector<std::string> usable = {"PC01", "ACC-PC01", "Бухгалтерия_1", "pc.01", std::string(255, 'A')};
+  for (const std::string& id : usable) EXPECT_EQ(UDBIdentifierProblem(id), "") << id;
+  const std::vector<std::string> unusable = {"",  "PC 01",     "PC\t01", "PC*",
+                                             "*", "PC01,PC02", "PC=1",   std::string(256, 'A')};
+  for (const std::string& id : unusable) EXPECT_NE(UDBIdentifierProblem(id), "") << id;
+}

@@ -5,7 +5,7 @@ holds, that every text ships in code page 1251 with CR LF and the version
 filled in, that the same inputs give the same bytes, and that a text the
 machines could not show or a missing one stops the packing.
 
-    make_dist_test.py SOURCE_DIR KIVEDT_EXE win64|win32
+    make_dist_test.py SOURCE_DIR KIVEDT_EXE KIVCHECK_EXE win64|win32
 """
 import os
 import re
@@ -16,7 +16,8 @@ import tempfile
 import unittest
 import zipfile
 
-SOURCE, KIVEDT, ARCH = sys.argv[1:4]
+SOURCE, KIVEDT, KIVCHECK, ARCH = sys.argv[1:5]
+PROGRAMS = {"KivEdt.exe": KIVEDT, "KivCheck.exe": KIVCHECK}
 TEXTS = ["GUIDE-ru.txt", "KivEdt.ini", "UDB/EXAMPLE.UDB", "WINNT-SIF.txt"]
 
 
@@ -33,7 +34,8 @@ class MakeDist(unittest.TestCase):
             shutil.copytree(os.path.join(SOURCE, name), os.path.join(self.root, name))
         shutil.copy(os.path.join(SOURCE, "CMakeLists.txt"), self.root)
         os.makedirs(os.path.join(self.root, "build", ARCH))
-        shutil.copy(KIVEDT, os.path.join(self.root, "build", ARCH, "KivEdt.exe"))
+        for name, path in PROGRAMS.items():
+            shutil.copy(path, os.path.join(self.root, "build", ARCH, name))
         self.top = f"KivEditor-{version()}-{ARCH}"
         self.zip = os.path.join(self.root, "dist", self.top + ".zip")
 
@@ -50,10 +52,11 @@ class MakeDist(unittest.TestCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         with zipfile.ZipFile(self.zip) as z:
             self.assertEqual(sorted(z.namelist()),
-                             sorted([f"{self.top}/", f"{self.top}/KivEdt.exe", f"{self.top}/UDB/"] +
+                             sorted([f"{self.top}/", f"{self.top}/UDB/"] + [f"{self.top}/{p}" for p in PROGRAMS] +
                                     [f"{self.top}/{t}" for t in TEXTS]))
-            with open(KIVEDT, "rb") as f:
-                self.assertEqual(z.read(f"{self.top}/KivEdt.exe"), f.read())
+            for name, path in PROGRAMS.items():
+                with open(path, "rb") as f:
+                    self.assertEqual(z.read(f"{self.top}/{name}"), f.read(), name)
             for text in TEXTS:
                 with open(os.path.join(SOURCE, "dist-src", text), encoding="utf-8") as f:
                     source = f.read()

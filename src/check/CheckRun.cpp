@@ -160,7 +160,7 @@ CheckResult RunCheck(const Options& options) {
   }
   if (!options.mediaRoot.empty() && !IsFolder(options.mediaRoot))
     throw CannotRun("Папки носителя " + options.mediaRoot + " нет.");
-  const MediaTree media = MediaTreeOf(options.mediaRoot, result.configFile);
+  const MediaTree media = MediaTreeOf(options.mediaRoot, result.configFile, result.answerFile);
 
   Block across{Scope::Across, "", {}};
   CrossIndex index;

@@ -42,7 +42,7 @@ std::string ReplaceVariable(std::string text, const std::string& name, const std
 }
 
 std::string Resolved(const std::string& text, const MediaTree& media) {
-  return ReplaceVariable(ReplaceVariable(text, "sourcepath", media.sourcePath), "SourceRoot", media.sourceRoot);
+  return ReplaceVariable(ReplaceVariable(text, "sourcepath", media.variableSourcePath), "SourceRoot", media.sourceRoot);
 }
 
 // The program of a command line as CreateProcess takes it: in quotes, or up
@@ -74,13 +74,16 @@ bool IsDecimal(const std::string& text) {
 
 }  // namespace
 
-MediaTree MediaTreeOf(const std::string& root, const std::string& configFile) {
+MediaTree MediaTreeOf(const std::string& root, const std::string& configFile, const std::string& answerFile) {
   if (root.empty()) return {};
   MediaTree tree;
-  tree.sourcePath = WithoutTrailingBackslash(FullPath(root)) + "\\I386";
+  const std::string medium = WithoutTrailingBackslash(FullPath(root));
+  tree.sourcePath = medium + "\\I386";
+  const bool typed = !answerFile.empty() && !ConfigValue(answerFile, "Data", "OriTyp").value_or("").empty();
+  tree.variableSourcePath = typed ? medium : tree.sourcePath;
   const std::string offset =
       configFile.empty() ? std::string() : ConfigValue(configFile, "KivEditor", "PachOffset").value_or("");
-  tree.sourceRoot = WithoutTrailingBackslash(FullPath(tree.sourcePath + "\\" + offset));
+  tree.sourceRoot = WithoutTrailingBackslash(FullPath(tree.variableSourcePath + "\\" + offset));
   return tree;
 }
 

@@ -10,13 +10,17 @@
 namespace check {
 
 // The installation tree the medium will hold, as the editor resolves names
-// in it: %sourcepath% is ROOT\I386, %SourceRoot% that folder joined with
-// [KivEditor] PachOffset.
+// in it. sourcePath is ROOT\I386, the folder a relative [UDB] Path is taken
+// below. The folder the variables start from depends on the answer file:
+// with [Data] OriTyp, as setup writes it, the editor takes the origin
+// without its I386, so %sourcepath% is ROOT and %SourceRoot% ROOT joined
+// with [KivEditor] PachOffset; without it both start from ROOT\I386.
 struct MediaTree {
-  std::string sourcePath, sourceRoot;
+  std::string sourcePath, variableSourcePath, sourceRoot;
 };
 // Empty fields when `root` is empty.
-[[nodiscard]] MediaTree MediaTreeOf(const std::string& root, const std::string& configFile);
+[[nodiscard]] MediaTree MediaTreeOf(const std::string& root, const std::string& configFile,
+                                    const std::string& answerFile = {});
 
 // Why the program a command starts will not be found, once the tree's
 // variables are resolved; empty when it is found or cannot be judged here

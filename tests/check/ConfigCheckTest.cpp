@@ -142,6 +142,14 @@ TEST_F(ExitPrograms, TheTreeResolvesAsTheEditorWould) {
   EXPECT_EQ(tree.sourcePath, root + "\\I386");
   EXPECT_EQ(tree.sourceRoot, root + "\\Site");
   EXPECT_EQ(check::MediaTreeOf(root, Ini("")).sourceRoot, root + "\\I386") << "no offset: the source folder itself";
+  // Where setup recorded the origin's type, the editor starts from the
+  // origin without its I386, as the example tree is laid out.
+  const std::string answer = folder / "typed.sif";
+  WriteWholeFile(answer, "[Data]\r\nOriSrc = \"D:\\I386\"\r\nOriTyp = \"5\"\r\n");
+  const check::MediaTree typed = check::MediaTreeOf(root, Ini("[KivEditor]\r\nPachOffset=..\\Site\r\n"), answer);
+  EXPECT_EQ(typed.sourcePath, root + "\\I386");
+  EXPECT_EQ(typed.variableSourcePath, root);
+  EXPECT_EQ(typed.sourceRoot, root.substr(0, root.find_last_of('\\')) + "\\Site");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // CheckRun: the command line and the order of the checks.
 
+#include "profile/ProfileEngine.h"
 #include "check/CheckRun.h"
 
 #include "check/AnswerCheck.h"
@@ -169,6 +170,10 @@ CheckResult RunCheck(const Options& options) {
     for (const std::string& udbFile : result.udbFiles) {
       for (const std::string& id : ComputerIds(udbFile)) {
         const std::string merged = temp.Path() + "\\" + std::to_string(result.computers) + ".sif";
+        // The merged copy is written and read by us alone, a moment apart:
+        // without a batch every read would compare it byte for byte again,
+        // as a file changed within the last seconds by another writer.
+        const profile::Batch batch;
         MergeComputerInto(result.answerFile, udbFile, id, merged);
         AnswerCheck checked = CheckAnswerFile(merged);
         DeleteFileA(merged.c_str());

@@ -1,6 +1,5 @@
 // CheckRun: the command line and the order of the checks.
 
-#include "profile/ProfileEngine.h"
 #include "check/CheckRun.h"
 
 #include "check/AnswerCheck.h"
@@ -60,42 +59,15 @@ std::vector<std::string> UDBFilesIn(const std::string& folder) {
   return files;
 }
 
-// The check's own folder for the merged copies, removed with them at the
-// end; nothing is ever written beside a file the check reads.
-class TempFolder {
- public:
-  TempFolder() {
-    char base[MAX_PATH];
-    const DWORD length = GetTempPathA(MAX_PATH, base);
-    if (length == 0 || length >= MAX_PATH)
-      throw CannotRun("Нет папки для временных файлов: " + SysErrorMessage(GetLastError()) + ".");
-    for (unsigned n = 0;; ++n) {
-      path_ = std::string(base) + "KivCheck-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(n);
-      if (CreateDirectoryA(path_.c_str(), nullptr)) return;
-      if (GetLastError() != ERROR_ALREADY_EXISTS || n > 100)
-        throw CannotRun("Папка " + path_ + ": " + SysErrorMessage(GetLastError()) + ".");
-    }
-  }
-  ~TempFolder() {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((path_ + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        const std::string name = path_ + "\\" + data.cFileName;
-        SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(name.c_str());
-      } while (FindNextFileA(find, &data));
-      FindClose(find);
-    }
-    RemoveDirectoryA(path_.c_str());
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  [[nodiscard]] const std::string& Path() const noexcept { return path_; }
-
- private:
-  std::string path_;
-};
+// The name the merged copies are known by to the profile functions. They
+// live in memory only; the name is one no file of the user's has, so that
+// nothing the check reads could be taken for one.
+std::string MergedCopyName() {
+  char base[MAX_PATH];
+  const DWORD length = GetTempPathA(MAX_PATH, base);
+  const std::string folder = length == 0 || length >= MAX_PATH ? std::string("C:\\") : std::string(base, length);
+  return folder + "KivCheck-" + std::to_string(GetCurrentProcessId()) + "-merged.sif";
+}
 
 }  // namespace
 
@@ -123,14 +95,12 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
   return options;
 }
 
-void MergeComputerInto(const std::string& answerFile, const std::string& udbFile, const std::string& id,
-                       const std::string& target) {
-  if (!CopyFileA(answerFile.c_str(), target.c_str(), FALSE))
-    throw CannotRun("Копия файла ответов " + target + ": " + SysErrorMessage(GetLastError()) + ".");
-  // A read-only answer file passes its mark on to the copy, and the merge must write it.
-  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+void MergeComputerInto(const std::string& udbFile, const std::string& id, const profile::MemoryProfile& target) {
+  // The only write a copy in memory refuses: the editor could not save such a file either.
+  if (const auto document = target.Document(); document && !document->Writable())
+    throw CannotRun("Файл ответов в UTF-16 с ошибками: значения компьютера " + id + " в него не записать.");
   try {
-    MergeUDBComputer(TIniFile(udbFile), target, id);
+    MergeUDBComputer(TIniFile(udbFile), target.FileName(), id);
   } catch (const std::exception& e) {
     throw CannotRun(e.what());
   }
@@ -165,18 +135,23 @@ CheckResult RunCheck(const Options& options) {
 
   Block across{Scope::Across, "", {}};
   CrossIndex index;
-  {
-    TempFolder temp;
+  if (!result.udbFiles.empty()) {
+    // Parsed once; each computer's copy starts from this text and holds
+    // only its own edits, one copy at a time.
+    const std::shared_ptr<const profile::ProfileDocument> answer = profile::LoadProfile(result.answerFile);
+    if (!answer) throw CannotRun("Файл ответов " + result.answerFile + ": " + SysErrorMessage(GetLastError()) + ".");
+    const std::string mergedName = MergedCopyName();
+    // The UDB files are read a few times for each computer: within one
+    // batch, a file whose stamps stay is not compared byte for byte again.
+    const profile::Batch batch;
     for (const std::string& udbFile : result.udbFiles) {
       for (const std::string& id : ComputerIds(udbFile)) {
-        const std::string merged = temp.Path() + "\\" + std::to_string(result.computers) + ".sif";
-        // The merged copy is written and read by us alone, a moment apart:
-        // without a batch every read would compare it byte for byte again,
-        // as a file changed within the last seconds by another writer.
-        const profile::Batch batch;
-        MergeComputerInto(result.answerFile, udbFile, id, merged);
-        AnswerCheck checked = CheckAnswerFile(merged);
-        DeleteFileA(merged.c_str());
+        AnswerCheck checked;
+        {
+          const profile::MemoryProfile merged(mergedName, answer);
+          MergeComputerInto(udbFile, id, merged);
+          checked = CheckAnswerFile(merged.FileName());
+        }
         ++result.computers;
         const std::string name = result.udbFiles.size() > 1 ? id + " (" + FileNameOf(udbFile) + ")" : id;
         index.Add(name, checked.facts, across.findings);

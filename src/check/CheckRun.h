@@ -1,10 +1,11 @@
 #pragma once
 // CheckRun: KivCheck's command line and the whole check: each computer of
-// the UDB merged into a copy of the answer file in a folder of the check's
-// own and checked there, the index across computers, the UDB files and
+// the UDB merged into a copy of the answer file held in memory and checked
+// there, the index across computers, the UDB files and
 // KivEdt.ini.
 
 #include "check/Report.h"
+#include "profile/ProfileEngine.h"
 
 #include <stdexcept>
 #include <string>
@@ -32,11 +33,9 @@ struct Options {
 
 [[nodiscard]] CheckResult RunCheck(const Options& options);
 
-// The answer file as the UDB page leaves it once computer `id` is picked,
-// made as `target`: a copy of `answerFile` (writable whatever its marks)
-// with the computer's values merged by the editor's own merge. Throws
-// CannotRun when the copy or the merge fails.
-void MergeComputerInto(const std::string& answerFile, const std::string& udbFile, const std::string& id,
-                       const std::string& target);
+// The answer file as the UDB page leaves it once computer `id` is picked:
+// `target`, holding the answer file's text, gets the computer's values by
+// the editor's own merge. Throws CannotRun when the merge fails.
+void MergeComputerInto(const std::string& udbFile, const std::string& id, const profile::MemoryProfile& target);
 
 }  // namespace check

@@ -84,11 +84,28 @@ std::string Utf8ToUtf16(std::string_view text, bool bigEndian) {
 
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
-// FNV-1a: names are short, and a collision only costs a comparison.
-uint64_t NameHashOf(std::string_view folded) {
+// FNV-1a of the folded name, folded as it goes: names are short, a
+// collision only costs a comparison, and a lookup allocates nothing.
+uint64_t FoldedHashOf(std::string_view name) {
+  const auto& table = FoldTable();
   uint64_t hash = 14695981039346656037ull;
-  for (char c : folded) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  for (char c : name)
+    hash = (hash ^ static_cast<unsigned char>(table[static_cast<unsigned char>(c)])) * 1099511628211ull;
   return hash;
+}
+
+bool SameFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  const auto& table = FoldTable();
+  for (size_t i = 0; i < a.size(); ++i)
+    if (table[static_cast<unsigned char>(a[i])] != table[static_cast<unsigned char>(b[i])]) return false;
+  return true;
+}
+
+template <typename Hashes>
+void SortByHash(Hashes& hashes) {
+  // Stable: within one hash, file order, so the first match is the one a read finds.
+  std::stable_sort(hashes.begin(), hashes.end(), [](const auto& a, const auto& b) { return a.hash < b.hash; });
 }
 
 // The quotation mark that encloses the value, or 0.
@@ -207,9 +224,8 @@ void ProfileDocument::Parse() {
   if (lineBreak_.empty()) lineBreak_ = "\r\n";
   bodies_.resize(sections_.size());
   sectionsByName_.reserve(sections_.size());
-  for (const Section& section : sections_) sectionsByName_.push_back({NameHashOf(Fold(section.name)), section.index});
-  std::stable_sort(sectionsByName_.begin(), sectionsByName_.end(),
-                   [](const NameHash& a, const NameHash& b) { return a.hash < b.hash; });
+  for (const Section& section : sections_) sectionsByName_.push_back({FoldedHashOf(section.name), section.index});
+  SortByHash(sectionsByName_);
 }
 
 std::unique_ptr<ProfileDocument::Body> ProfileDocument::ParseBody(const Section& section) const {
@@ -247,9 +263,10 @@ std::unique_ptr<ProfileDocument::Body> ProfileDocument::ParseBody(const Section&
       body->hasEntryLine = true;
       body->lastEntryLine = line;
     }
-    body->firstEntry.emplace(Fold(entry.name), static_cast<uint32_t>(body->entries.size()));
+    body->byName.push_back({FoldedHashOf(entry.name), static_cast<uint32_t>(body->entries.size())});
     body->entries.push_back(std::move(entry));
   }
+  SortByHash(body->byName);
   return body;
 }
 
@@ -289,22 +306,27 @@ std::string_view ProfileDocument::BreakOf(const Line& line) const {
 }
 
 const ProfileDocument::Section* ProfileDocument::FindSection(std::string_view name) const {
-  const std::string folded = Fold(Trim(name));
-  const uint64_t hash = NameHashOf(folded);
+  const std::string_view wanted = Trim(name);
+  const uint64_t hash = FoldedHashOf(wanted);
   auto at = std::lower_bound(sectionsByName_.begin(), sectionsByName_.end(), hash,
                              [](const NameHash& entry, uint64_t h) { return entry.hash < h; });
   for (; at != sectionsByName_.end() && at->hash == hash; ++at) {
     const Section& section = sections_[at->index];
     // The part before the first header has no name, and no "[]" finds it.
-    if (section.hasHeader == !folded.empty() && Fold(section.name) == folded) return &section;
+    if (section.hasHeader == !wanted.empty() && SameFolded(section.name, wanted)) return &section;
   }
   return nullptr;
 }
 
 const ProfileDocument::Entry* ProfileDocument::FindEntry(const Section& section, std::string_view key) const {
   const Body& body = BodyOf(section);
-  const auto found = body.firstEntry.find(Fold(Trim(key)));
-  return found == body.firstEntry.end() ? nullptr : &body.entries[found->second];
+  const std::string_view wanted = Trim(key);
+  const uint64_t hash = FoldedHashOf(wanted);
+  auto at = std::lower_bound(body.byName.begin(), body.byName.end(), hash,
+                             [](const Body::NameHash& entry, uint64_t h) { return entry.hash < h; });
+  for (; at != body.byName.end() && at->hash == hash; ++at)
+    if (SameFolded(body.entries[at->index].name, wanted)) return &body.entries[at->index];
+  return nullptr;
 }
 
 bool ProfileDocument::CanWrite(std::string_view section, std::string_view key, std::string_view value) {
@@ -432,13 +454,12 @@ std::optional<std::string> ProfileDocument::WithoutKey(std::string_view section,
   // Every section of the name and every line of the key: a delete that left a
   // duplicate behind would let a read find the key still there, and setup
   // joins sections of one name.
-  const std::string sectionFolded = Fold(Trim(section));
-  const std::string keyFolded = Fold(Trim(key));
+  const std::string_view sectionName = Trim(section), keyName = Trim(key);
   std::vector<Line> doomed;
   for (const Section& s : sections_) {
-    if (Fold(s.name) != sectionFolded) continue;
+    if (!SameFolded(s.name, sectionName)) continue;
     for (const Entry& entry : Entries(s))
-      if (Fold(entry.name) == keyFolded) doomed.push_back(entry.line);
+      if (SameFolded(entry.name, keyName)) doomed.push_back(entry.line);
   }
   if (doomed.empty()) return std::nullopt;
   std::sort(doomed.begin(), doomed.end(), [](const Line& a, const Line& b) { return a.begin < b.begin; });

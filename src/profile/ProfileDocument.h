@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace profile {
@@ -68,7 +67,13 @@ class ProfileDocument {
     bool hasEntryLine = false;
     Line lastEntryLine;  // last line that is neither blank nor a comment
     std::vector<Entry> entries;
-    std::unordered_map<std::string, uint32_t> firstEntry;  // folded name -> index into entries
+    // The entries by the hash of their folded name, in file order within
+    // one hash: no string is made for a name, in a parse or a lookup.
+    struct NameHash {
+      uint64_t hash;
+      uint32_t index;  // into entries
+    };
+    std::vector<NameHash> byName;
   };
 
   // Parses the bytes of a file; an empty string stands for a missing file.

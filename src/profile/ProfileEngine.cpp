@@ -27,6 +27,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <list>
+#include <utility>
+#include <vector>
 
 namespace profile {
 
@@ -54,6 +56,8 @@ struct CachedFile {
 };
 
 std::list<CachedFile> g_cache;  // most recently used first
+// The files held in memory, by folded full path name; a handful at most.
+std::vector<std::pair<std::string, std::shared_ptr<const ProfileDocument>>> g_memory;
 int g_batchDepth = 0;
 uint64_t g_batch = 0;  // the batch open now, when g_batchDepth > 0
 
@@ -270,12 +274,19 @@ std::shared_ptr<const ProfileDocument> Current(HANDLE file, const std::string& f
   return fresh.document;
 }
 
+std::shared_ptr<const ProfileDocument>* InMemory(const std::string& key) {
+  for (auto& [name, document] : g_memory)
+    if (name == key) return &document;
+  return nullptr;
+}
+
 }  // namespace
 
 std::shared_ptr<const ProfileDocument> LoadProfile(const std::string& fileName) {
-  sys::NativeFileSystem native;
   const std::string full = FullPathName(fileName);
   const std::string key = Fold(full);
+  if (const auto* memory = InMemory(key)) return *memory;
+  sys::NativeFileSystem native;
   if (const auto cached = Find(key); cached != g_cache.end()) {
     Stamp stamp;
     if (ReadStampByName(cached->ntPath, stamp) && Trusted(*cached, stamp)) {
@@ -292,9 +303,18 @@ std::shared_ptr<const ProfileDocument> LoadProfile(const std::string& fileName) 
 }
 
 bool EditProfile(const std::string& fileName, const ProfileEdit& edit, bool createMissing) {
-  sys::NativeFileSystem native;
   const std::string full = FullPathName(fileName);
   const std::string key = Fold(full);
+  if (auto* memory = InMemory(key)) {
+    if (!(*memory)->Writable()) {
+      SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+      return false;
+    }
+    std::optional<std::string> changed = edit(**memory);
+    if (changed) *memory = std::make_shared<const ProfileDocument>(std::move(*changed));
+    return true;
+  }
+  sys::NativeFileSystem native;
   Handle file(CreateFileA(full.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                           createMissing ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) {
@@ -330,6 +350,25 @@ bool EditProfile(const std::string& fileName, const ProfileEdit& edit, bool crea
   Remember({key, NtPathName(full), stamp, startedAt, std::make_shared<const ProfileDocument>(std::move(*changed)),
             OpenBatch()});
   return true;
+}
+
+MemoryProfile::MemoryProfile(const std::string& fileName, std::shared_ptr<const ProfileDocument> document)
+    : fileName_(fileName), key_(Fold(FullPathName(fileName))) {
+  if (!document) document = std::make_shared<const ProfileDocument>(std::string());
+  if (auto* held = InMemory(key_))
+    *held = std::move(document);
+  else
+    g_memory.emplace_back(key_, std::move(document));
+}
+
+MemoryProfile::~MemoryProfile() {
+  g_memory.erase(std::remove_if(g_memory.begin(), g_memory.end(), [&](const auto& held) { return held.first == key_; }),
+                 g_memory.end());
+}
+
+std::shared_ptr<const ProfileDocument> MemoryProfile::Document() const {
+  const auto* held = InMemory(key_);
+  return held ? *held : nullptr;
 }
 
 Batch::Batch() {

@@ -31,6 +31,28 @@ class Batch {
   Batch& operator=(const Batch&) = delete;
 };
 
+// A profile file that lives in memory only, under a name: while it lives,
+// the profile functions read and write that name here and no disk is
+// touched, whatever is on the disk under the name. For a caller that makes
+// and reads a copy of a file many times over and must leave nothing behind
+// (KivCheck merges each computer of a UDB into the answer file's text).
+// An edit makes a new document; the one given stays as it is, so one parsed
+// file can start any number of copies. Not nested: one name, one holder.
+class MemoryProfile {
+ public:
+  MemoryProfile(const std::string& fileName, std::shared_ptr<const ProfileDocument> document);
+  ~MemoryProfile();
+  MemoryProfile(const MemoryProfile&) = delete;
+  MemoryProfile& operator=(const MemoryProfile&) = delete;
+  [[nodiscard]] const std::string& FileName() const noexcept { return fileName_; }
+  // The text as the edits so far have left it.
+  [[nodiscard]] std::shared_ptr<const ProfileDocument> Document() const;
+
+ private:
+  std::string fileName_;
+  std::string key_;
+};
+
 // Given the file's current document, an edit returns the file's new bytes, or
 // nothing when nothing is to change.
 using ProfileEdit = std::function<std::optional<std::string>(const ProfileDocument&)>;

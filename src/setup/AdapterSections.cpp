@@ -3,11 +3,13 @@
 #include "setup/AdapterSections.h"
 
 #include "profile/Profile.h"
+#include "profile/ProfileEngine.h"
 #include "setup/AnswerFile.h"
 #include "setup/SetupSyntax.h"
 #include "sys/TextUtils.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 void LinkAdapterSection(const std::string& tcpipSection, const std::string& adapterSection,
                         const std::string& adapter) {
@@ -61,19 +63,36 @@ std::vector<UnappliedTcpipSection> UnappliedTcpipSections(const std::string& fil
   }
   // A [NetAdapters] the size of a real file's fits; the editor reads no more.
   const std::vector<std::string> adapters = profile::ReadKeys(file, "NetAdapters");
-  std::vector<std::string> defaultNames;
-  for (const std::string& adapter : adapters) defaultNames.push_back("params.MS_TCPIP." + adapter);
 
   const std::string listName =
       "[" + (protocol.empty() ? std::string("params.MS_TCPIP") : protocol) + "] AdapterSections";
-  for (const std::string& section : profile::ReadSectionNames(file, size_t{1} << 30)) {
-    if (SameLocaleText(section, protocol) || Among(listed, section)) continue;
+  // Every section of the file is looked at: asked of the parsed text at
+  // once rather than key by key through the profile functions, and matched
+  // by the folded names reads match by, since a locale comparison for each
+  // of a thousand sections was the whole cost of a check.
+  std::unordered_set<std::string> skipped{profile::Fold(protocol)}, defaultNames;
+  for (const std::string& section : listed) skipped.insert(profile::Fold(section));
+  for (const std::string& adapter : adapters) defaultNames.insert(profile::Fold("params.MS_TCPIP." + adapter));
+  const auto document = profile::LoadProfile(file);
+  const std::vector<profile::ProfileDocument::Section> none;
+  for (const auto& s : document ? document->Sections() : none) {
+    if (!s.hasHeader || s.name.empty()) continue;
+    // A read reaches only the first section of a name; a second one is
+    // neither applied nor worth a second finding.
+    if (document->FindSection(s.name) != &s) continue;
+    const std::string folded = profile::Fold(s.name);
+    if (skipped.count(folded)) continue;
     // A section of the adapter's name that holds nothing loses nothing.
-    bool adapterKeys = Among(defaultNames, section) && !profile::ReadKeys(file, section).empty();
-    for (const char* key : kAdapterTcpipKeys)
-      adapterKeys = adapterKeys || profile::ReadStoredText(file, section, key).has_value();
+    const auto& entries = document->Entries(s);
+    bool adapterKeys = defaultNames.count(folded) && std::any_of(entries.begin(), entries.end(), [](const auto& e) {
+                         return e.hasValue && !e.comment && !e.name.empty();
+                       });
+    for (const char* key : kAdapterTcpipKeys) {
+      const auto* entry = document->FindEntry(s, key);
+      adapterKeys = adapterKeys || (entry && entry->hasValue);
+    }
     if (!adapterKeys) continue;
-    found.push_back({section, "", "",
+    found.push_back({s.name, "", "",
                      protocol.empty() ? "Раздел TCP/IP адаптера, но [NetProtocols] MS_TCPIP не называет раздел "
                                         "протокола: программа установки его не применит."
                                       : "Раздел TCP/IP адаптера не указан в " + listName +

@@ -3,6 +3,8 @@
 
 #include "check/CheckRun.h"
 #include "profile/IniFiles.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileEngine.h"
 #include "setup/AnswerFile.h"
 #include "setup/UDBMerge.h"
 #include "support/TestFiles.h"
@@ -45,9 +47,9 @@ TEST(MergeAgreement, TheCheckersMergeIsTheUDBPagesWorkingCopy) {
   const TIniFile udb(udbFile);
   for (const std::string id : {"PC01", "PC02", "PC03"}) {
     ASSERT_TRUE(SelectUDBComputer(udb, id, [](const std::vector<std::string>&) {})) << id;
-    const std::string target = own / (id + ".sif");
-    check::MergeComputerInto(answer, udbFile, id, target);
-    const std::string merged = ReadWholeFile(target);
+    const profile::MemoryProfile target(own / (id + ".sif"), profile::LoadProfile(answer));
+    check::MergeComputerInto(udbFile, id, target);
+    const std::string merged = target.Document()->Bytes();
     EXPECT_EQ(merged, ReadWholeFile(WorkFileName)) << id;
     EXPECT_NE(merged, kAnswer) << id << ": nothing was merged";
   }
@@ -56,18 +58,21 @@ TEST(MergeAgreement, TheCheckersMergeIsTheUDBPagesWorkingCopy) {
   EditorDirectives.clear();
 }
 
-TEST(MergeAgreement, AReadOnlyAnswerFileStillGivesAWritableCopy) {
-  ScratchFolder folder, own;
-  const std::string answer = folder / "winnt.sif";
-  WriteWholeFile(answer, kAnswer);
+TEST(MergeAgreement, TheCopyIsMadeInMemoryAndAnUnwritableTextStopsTheCheck) {
+  ScratchFolder folder;
   WriteWholeFile(folder / "site.UDB", kUDB);
-  SetFileAttributesA(answer.c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_NO_THROW(check::MergeComputerInto(answer, folder / "site.UDB", "PC02", own / "PC02.sif"));
-  EXPECT_NE(ReadWholeFile(own / "PC02.sif").find("LAB-PC02"), std::string::npos);
-  EXPECT_EQ(GetFileAttributesA(answer.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
-  SetFileAttributesA(answer.c_str(), FILE_ATTRIBUTE_NORMAL);
-  EXPECT_THROW(check::MergeComputerInto(folder / "gone.sif", folder / "site.UDB", "PC02", own / "x.sif"),
-               check::CannotRun);
+  {
+    const profile::MemoryProfile target(folder / "PC02.sif", std::make_shared<profile::ProfileDocument>(kAnswer));
+    check::MergeComputerInto(folder / "site.UDB", "PC02", target);
+    EXPECT_NE(target.Document()->Bytes().find("LAB-PC02"), std::string::npos);
+  }
+  EXPECT_EQ(GetFileAttributesA((folder / "PC02.sif").c_str()), INVALID_FILE_ATTRIBUTES);
+  // A UTF-16 text with a lone surrogate could not be written back as it
+  // was: the editor refuses to save it, and the check says so.
+  const std::string broken("\xFF\xFE[\0S\0]\0\r\0\n\0\x00\xD8", 14);
+  const profile::MemoryProfile target(folder / "broken.sif", std::make_shared<profile::ProfileDocument>(broken));
+  ASSERT_FALSE(target.Document()->Writable());
+  EXPECT_THROW(check::MergeComputerInto(folder / "site.UDB", "PC02", target), check::CannotRun);
 }
 
 }  // namespace

@@ -427,6 +427,36 @@ TEST_F(ProfileCache, InsideABatchTheStampsDecide) {
   EXPECT_EQ(ReadWholeFile(file), "[S]\r\nK=4444\r\nL=5\r\n");
 }
 
+TEST_F(ProfileCache, AFileInMemoryShadowsTheDiskAndLeavesItUntouched) {
+  const std::string text = "[S]\r\nK=1\r\n";
+  const auto file = Put(folder, "memory.ini", text);
+  const auto original = profile::LoadProfile(file);
+  ASSERT_TRUE(original);
+  {
+    profile::MemoryProfile memory(folder / "MEMORY.INI", original);
+    ASSERT_TRUE(profile::WriteString(file, "S", "K", "2"));
+    ASSERT_TRUE(profile::WriteString(file, "T", "L", "3"));
+    ASSERT_TRUE(profile::DeleteKey(file, "S", "K"));
+    ASSERT_TRUE(profile::WriteString(file, "S", "M", "4"));
+    EXPECT_EQ(Read(file, "T", "L"), "3");
+    EXPECT_EQ(Read(file, "S", "K"), "<default>");
+    EXPECT_EQ(memory.Document()->Bytes(), "[S]\r\nM=4\r\n\r\n[T]\r\nL=3\r\n");
+    // The document it started from is shared, so it stays as it was.
+    EXPECT_EQ(original->Bytes(), text);
+    EXPECT_EQ(ReadWholeFile(file), text);
+  }
+  EXPECT_EQ(Read(file, "S", "K"), "1");
+  // A name no file has holds a text all the same, and leaves no file.
+  const std::string none = folder / "none.ini";
+  {
+    profile::MemoryProfile memory(none, nullptr);
+    EXPECT_EQ(Read(none, "S", "K"), "<default>");
+    ASSERT_TRUE(profile::WriteString(none, "S", "K", "5"));
+    EXPECT_EQ(Read(none, "S", "K"), "5");
+  }
+  EXPECT_EQ(GetFileAttributesA(none.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 // The real answer files: each write or delete changes the lines it must and
 // leaves every other one byte for byte as it was.
 std::vector<std::string> SplitLines(const std::string& bytes) {

@@ -100,4 +100,15 @@ INSTANTIATE_TEST_SUITE_P(Cases, UnappliedSections,
                                               {}}),
                          [](const testing::TestParamInfo<Case>& info) { return "Case" + std::to_string(info.index); });
 
+TEST(UnappliedSectionsOfTheFile, ASectionNameTwiceIsOneFindingAndCommentsAreNoKeys) {
+  ScratchFolder folder;
+  const std::string file = folder / "winnt.sif";
+  WriteWholeFile(file, std::string(kLinked) +
+                           "[Lab TCPIP]\r\nIPAddress=10.0.0.9\r\n[Notes]\r\n;DHCP=No\r\nDHCP\r\n"
+                           "[lab tcpip]\r\nDHCP=No\r\n[params.MS_TCPIP.Adapter3]\r\n");
+  std::vector<std::string> found;
+  for (const UnappliedTcpipSection& s : UnappliedTcpipSections(file)) found.push_back(s.section + "|" + s.key);
+  EXPECT_EQ(found, std::vector<std::string>{"Lab TCPIP|"});
+}
+
 }  // namespace

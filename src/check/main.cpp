@@ -5,26 +5,30 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace {
 
-// The report is made in code page 1251. A console shows its own code page
-// (866 in cmd.exe); a file or a pipe gets the 1251 text as it is.
+// The report is made in code page 1251. A console is given it as Unicode,
+// so that cmd.exe shows it whatever its code page (866 as a rule, where
+// « and » do not exist); a file or a pipe gets the 1251 text as it is, for
+// Notepad and for build scripts.
 void Write(DWORD stream, const std::string& text) {
   HANDLE handle = GetStdHandle(stream);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE || text.empty()) return;
   DWORD mode = 0, written = 0;
   if (GetConsoleMode(handle, &mode)) {
-    const int wideLength = MultiByteToWideChar(1251, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-    MultiByteToWideChar(1251, 0, text.data(), static_cast<int>(text.size()), wide.data(), wideLength);
-    const UINT codePage = GetConsoleOutputCP();
-    const int length = WideCharToMultiByte(codePage, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string shown(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), wideLength, shown.data(), length, nullptr, nullptr);
-    WriteConsoleA(handle, shown.data(), static_cast<DWORD>(shown.size()), &written, nullptr);
+    const int length = MultiByteToWideChar(1251, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(1251, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    // A console takes a limited amount in one call on old systems.
+    for (size_t done = 0; done < wide.size();) {
+      const DWORD piece = static_cast<DWORD>(std::min<size_t>(wide.size() - done, 8192));
+      if (!WriteConsoleW(handle, wide.data() + done, piece, &written, nullptr) || written == 0) return;
+      done += written;
+    }
     return;
   }
   WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);

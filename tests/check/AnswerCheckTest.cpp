@@ -3,6 +3,7 @@
 
 #include "check/AnswerCheck.h"
 #include "profile/Profile.h"
+#include "support/StoredEdits.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -30,29 +31,17 @@ const char kClean[] =
 
 const char kAdapter[] = "params.MS_TCPIP.Adapter1";
 
-struct Edit {
-  const char* section;
-  const char* key;
-  const char* stored;  // nullptr: the key goes
-};
-
 struct Case {
   const char* what;
-  std::vector<Edit> edits;
+  std::vector<StoredEdit> edits;
   // "E|section|key" or "W|section|key" of each finding, sorted.
   std::vector<std::string> found;
 };
 
 class AnswerFileFixture {
  protected:
-  AnswerCheck Check(const std::vector<Edit>& edits) {
-    WriteWholeFile(file, kClean);
-    for (const Edit& edit : edits) {
-      if (edit.stored)
-        EXPECT_TRUE(profile::WriteStoredText(file, edit.section, edit.key, edit.stored));
-      else
-        EXPECT_TRUE(profile::DeleteKey(file, edit.section, edit.key));
-    }
+  AnswerCheck Check(const std::vector<StoredEdit>& edits) {
+    WriteWithEdits(file, kClean, edits);
     return check::CheckAnswerFile(file);
   }
   ScratchFolder folder;
@@ -183,7 +172,7 @@ TEST_F(AnswerValues, APasswordIsCheckedButNeverShown) {
 
 TEST_F(AnswerValues, FactsForTheIndexAcrossComputers) {
   struct FactsCase {
-    std::vector<Edit> edits;
+    std::vector<StoredEdit> edits;
     std::string name;
     std::vector<std::string> addresses, macs;
   } cases[] = {

@@ -18,8 +18,9 @@ struct CheckerOutput {
 };
 
 // Runs the checker in `directory`; its output goes to files of a folder of
-// the test's own, never beside what it reads.
-CheckerOutput RunChecker(const std::string& arguments, const std::string& directory) {
+// the test's own, never beside what it reads, or to `console`, a screen
+// buffer of the test's console.
+CheckerOutput RunChecker(const std::string& arguments, const std::string& directory, HANDLE console = nullptr) {
   ScratchFolder outputs;
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
   HANDLE out =
@@ -29,8 +30,8 @@ CheckerOutput RunChecker(const std::string& arguments, const std::string& direct
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = out;
-  startup.hStdError = err;
+  startup.hStdOutput = console ? console : out;
+  startup.hStdError = console ? console : err;
   PROCESS_INFORMATION process{};
   // Built piece by piece: GCC 12 at -O3 warns of an overlapping copy in "\"" + path.
   std::string commandLine = "\"";
@@ -38,8 +39,8 @@ CheckerOutput RunChecker(const std::string& arguments, const std::string& direct
   commandLine += "\" ";
   commandLine += arguments;
   CheckerOutput result;
-  if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, directory.c_str(),
-                     &startup, &process)) {
+  if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, console ? 0 : CREATE_NO_WINDOW, nullptr,
+                     directory.c_str(), &startup, &process)) {
     if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {
       DWORD code = 0;
       GetExitCodeProcess(process.hProcess, &code);
@@ -92,6 +93,13 @@ std::vector<std::string> FilesUnder(const std::string& folder) {
   return names;
 }
 
+std::wstring Widen(const std::string& text, UINT codePage) {
+  const int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
 // What the checker could have left in the temporary folder it shares with
 // the test.
 std::vector<std::string> TempEntries() {
@@ -135,6 +143,41 @@ TEST_F(PlantedTree, TheTextReportNamesEveryPlantedFinding) {
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(WithTreeNamed(run.out), ReadWholeFile(HostPath(KIV_CHECK_EXPECTED "/planted-report.txt")));
+}
+
+// In cmd.exe the report goes to a console whose code page is 866, which
+// has no « or »: it must read there as it reads in the file.
+TEST_F(PlantedTree, AConsoleShowsTheReportAsTheFileHasIt) {
+  FreeConsole();
+  ASSERT_TRUE(AllocConsole());
+  SetConsoleOutputCP(866);
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  HANDLE screen = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                            &inherit, CONSOLE_TEXTMODE_BUFFER, nullptr);
+  ASSERT_NE(screen, INVALID_HANDLE_VALUE);
+  constexpr SHORT kWidth = 250, kHeight = 200;
+  ASSERT_TRUE(SetConsoleScreenBufferSize(screen, {kWidth, kHeight}));
+  const CheckerOutput run = RunChecker("winnt.sif planted.UDB /media:media", tree.Path(), screen);
+  EXPECT_EQ(run.exitCode, 2);
+  std::wstring shown;
+  for (SHORT row = 0; row < kHeight; ++row) {
+    std::wstring line(kWidth, L' ');
+    DWORD read = 0;
+    ASSERT_TRUE(ReadConsoleOutputCharacterW(screen, line.data(), kWidth, {0, row}, &read));
+    line.resize(line.find_last_not_of(L' ') + 1);
+    shown += line + L"\r\n";
+  }
+  CloseHandle(screen);
+  FreeConsole();
+  std::wstring expected = Widen(ReadWholeFile(HostPath(KIV_CHECK_EXPECTED "/planted-report.txt")), 1251);
+  const std::wstring path = Widen(tree.Path(), CP_ACP);
+  for (size_t at = shown.find(path); at != std::wstring::npos; at = shown.find(path, at))
+    shown.replace(at, path.size(), L"<tree>");
+  // The rows below the report are blank.
+  shown.resize(shown.find_last_not_of(L"\r\n") + 1);
+  expected.resize(expected.find_last_not_of(L"\r\n") + 1);
+  EXPECT_EQ(shown, expected);
+  EXPECT_NE(shown.find(L"«"), std::wstring::npos);
 }
 
 TEST_F(PlantedTree, TheTsvReportHasOneFindingPerLineOfSixFields) {

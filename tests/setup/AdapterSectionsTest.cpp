@@ -3,6 +3,7 @@
 
 #include "profile/Profile.h"
 #include "setup/AdapterSections.h"
+#include "support/StoredEdits.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -22,15 +23,9 @@ const char kLinked[] =
     "[params.MS_TCPIP.Adapter1]\r\nSpecificTo=Adapter1\r\nDHCP=Yes\r\n"
     "[params.MS_TCPIP.Adapter2]\r\nSpecificTo=Adapter2\r\nDHCP=No\r\nIPAddress=10.0.0.2\r\n";
 
-struct Edit {
-  const char* section;
-  const char* key;
-  const char* stored;  // nullptr: the key goes
-};
-
 struct Case {
   const char* what;
-  std::vector<Edit> edits;
+  std::vector<StoredEdit> edits;
   // "section|key|value" of each finding, in the order given.
   std::vector<std::string> found;
 };
@@ -40,13 +35,7 @@ class UnappliedSections : public testing::TestWithParam<Case> {};
 TEST_P(UnappliedSections, AreNamedWithTheKeyAtFault) {
   ScratchFolder folder;
   const std::string file = folder / "winnt.sif";
-  WriteWholeFile(file, kLinked);
-  for (const Edit& edit : GetParam().edits) {
-    if (edit.stored)
-      ASSERT_TRUE(profile::WriteStoredText(file, edit.section, edit.key, edit.stored));
-    else
-      ASSERT_TRUE(profile::DeleteKey(file, edit.section, edit.key));
-  }
+  WriteWithEdits(file, kLinked, GetParam().edits);
   std::vector<std::string> found;
   for (const UnappliedTcpipSection& s : UnappliedTcpipSections(file)) {
     EXPECT_FALSE(s.reason.empty()) << s.section;

@@ -152,8 +152,8 @@ TEST_F(PlantedTree, AConsoleShowsTheReportAsTheFileHasIt) {
   ASSERT_TRUE(AllocConsole());
   SetConsoleOutputCP(866);
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-  HANDLE screen = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                            &inherit, CONSOLE_TEXTMODE_BUFFER, nullptr);
+  HANDLE screen = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                            CONSOLE_TEXTMODE_BUFFER, nullptr);
   ASSERT_NE(screen, INVALID_HANDLE_VALUE);
   constexpr SHORT kWidth = 250, kHeight = 200;
   ASSERT_TRUE(SetConsoleScreenBufferSize(screen, {kWidth, kHeight}));

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstring>
 
 namespace profile {
@@ -156,6 +157,104 @@ std::string AnsiText(std::string bytes) {
 
 ProfileDocument::ProfileDocument(std::string bytes) : bytes_(std::move(bytes)) { Parse(); }
 
+ProfileDocument::ProfileDocument(std::string bytes, const ProfileDocument& before) : bytes_(std::move(bytes)) {
+  if (!Derive(before)) {
+    sections_.clear();
+    sectionsByName_.clear();
+    bodies_.clear();
+    Parse();
+  }
+}
+
+namespace {
+
+// A line is a header when, trimmed, it opens with "[" and has a "]" after.
+bool IsHeaderLine(std::string_view line) {
+  line = Trim(line);
+  return !line.empty() && line.front() == '[' && line.find(']', 1) != std::string_view::npos;
+}
+
+// The line of `text` around [from, to), without its break (CR, LF or both).
+std::string_view LineAround(const std::string& text, size_t from, size_t to) {
+  const size_t begin = from == 0 ? 0 : text.find_last_of("\r\n", from - 1) + 1;  // npos + 1 is 0
+  const size_t end = std::min(text.find_first_of("\r\n", to), text.size());
+  return std::string_view(text).substr(begin, end - begin);
+}
+
+}  // namespace
+
+bool ProfileDocument::Derive(const ProfileDocument& before) {
+  // Only a text in the ANSI code page: a converted text's offsets are not
+  // the file's. The first line keeps the file's line break and any mark.
+  if (before.encoding_ != Encoding::Ansi || !before.hasLines_) return false;
+  const std::string& old = before.bytes_;
+  const std::string& now = bytes_;
+  const size_t firstBreak = old.find_first_of("\r\n");
+  if (firstBreak == std::string::npos) return false;
+  // The edit as one span: old [at, oldEnd) became now [at, newEnd).
+  const size_t shorter = std::min(old.size(), now.size());
+  const size_t at = static_cast<size_t>(
+      std::mismatch(old.begin(), old.begin() + static_cast<ptrdiff_t>(shorter), now.begin()).first - old.begin());
+  size_t tail = 0;
+  while (tail < shorter - at && old[old.size() - 1 - tail] == now[now.size() - 1 - tail]) ++tail;
+  const size_t oldEnd = old.size() - tail, newEnd = now.size() - tail;
+  if (at <= firstBreak + 1 || oldEnd == old.size()) return false;
+  const std::string_view removed = std::string_view(old).substr(at, oldEnd - at);
+  const std::string_view added = std::string_view(now).substr(at, newEnd - at);
+  if (removed.find_first_of("[]") != std::string_view::npos || added.find_first_of("[]") != std::string_view::npos)
+    return false;
+  const bool inLine =
+      removed.find_first_of("\r\n") == std::string_view::npos && added.find_first_of("\r\n") == std::string_view::npos;
+  if (inLine) {
+    // A change within a line that is no header, and does not become one;
+    // not between the CR and LF of a break, which would make two breaks.
+    if (old[at - 1] == '\r' || IsHeaderLine(LineAround(old, at, oldEnd)) || IsHeaderLine(LineAround(now, at, newEnd)))
+      return false;
+  } else if (old[at - 1] != '\n' ||
+             (removed.empty() ? added.back() != '\n' : !added.empty() || removed.back() != '\n')) {
+    // Else only whole lines, put in or taken out at the start of a line.
+    return false;
+  }
+
+  const ptrdiff_t delta = static_cast<ptrdiff_t>(newEnd) - static_cast<ptrdiff_t>(oldEnd);
+  bool moved = true;
+  // Where an offset of the old text is now. At the edit, the start of a body
+  // stays (the new text is in it); a line that started there moves on when
+  // lines were put in before it, and an end moves on with text added before
+  // it. Nothing the parse keeps lies within lines taken out: they hold no
+  // header, and the last line is never among them.
+  enum class Kind { BodyStart, Start, End };
+  const auto shift = [&](size_t pos, Kind kind) -> size_t {
+    if (pos < at) return pos;
+    if (pos == at) {
+      if (kind == Kind::BodyStart) return pos;
+      if (inLine && (kind == Kind::Start || at != oldEnd)) return pos;
+      return static_cast<size_t>(static_cast<ptrdiff_t>(pos) + delta);
+    }
+    if (pos < oldEnd) moved = false;
+    return static_cast<size_t>(static_cast<ptrdiff_t>(pos) + delta);
+  };
+  const auto shiftLine = [&](const Line& line, Kind startKind) {
+    return Line{shift(line.begin, startKind), shift(line.end, Kind::End), shift(line.next, Kind::BodyStart)};
+  };
+
+  sections_ = before.sections_;
+  bodies_ = before.bodies_;
+  for (Section& section : sections_) {
+    // A body the edit reached is parsed again when it is asked for.
+    if (section.bodyBegin <= oldEnd && at <= section.bodyEnd) bodies_[section.index].reset();
+    if (section.hasHeader) section.header = shiftLine(section.header, Kind::Start);
+    section.bodyBegin = shift(section.bodyBegin, Kind::BodyStart);
+    section.bodyEnd = shift(section.bodyEnd, Kind::End);
+  }
+  lastLine_ = shiftLine(before.lastLine_, Kind::Start);
+  if (!moved) return false;
+  sectionsByName_ = before.sectionsByName_;
+  lineBreak_ = before.lineBreak_;
+  hasLines_ = true;
+  return true;
+}
+
 ProfileDocument::Line ProfileDocument::LineAt(size_t pos) const noexcept {
   const std::string& source = Source();
   Line line{pos, pos, pos};
@@ -230,6 +329,16 @@ void ProfileDocument::Parse() {
 
 std::unique_ptr<ProfileDocument::Body> ProfileDocument::ParseBody(const Section& section) const {
   auto body = std::make_unique<Body>();
+  // Room for a line each at once: a check that reads every section of a
+  // large file parses thousands of bodies, and growing each vector line by
+  // line was most of that time.
+  const std::string& source = Source();
+  size_t lines = 1;
+  for (const char *at = source.data() + section.bodyBegin, *end = source.data() + section.bodyEnd;
+       (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(end - at)))) != nullptr; ++at)
+    ++lines;
+  body->entries.reserve(lines);
+  body->byName.reserve(lines);
   std::string text;
   for (size_t pos = section.bodyBegin; pos < section.bodyEnd;) {
     const Line line = LineAt(pos);
@@ -240,8 +349,9 @@ std::unique_ptr<ProfileDocument::Body> ProfileDocument::ParseBody(const Section&
     while (e > s && IsBlank(text[e - 1])) --e;
     if (s == e) continue;
 
+    const Line relative{line.begin - section.bodyBegin, line.end - section.bodyBegin, line.next - section.bodyBegin};
     Entry entry;
-    entry.line = line;
+    entry.line = relative;
     entry.nameBegin = static_cast<uint32_t>(s);
     const size_t equals = text.find('=', s);
     size_t nameEnd = e;
@@ -261,7 +371,7 @@ std::unique_ptr<ProfileDocument::Body> ProfileDocument::ParseBody(const Section&
 
     if (!entry.comment) {
       body->hasEntryLine = true;
-      body->lastEntryLine = line;
+      body->lastEntryLine = relative;
     }
     body->byName.push_back({FoldedHashOf(entry.name), static_cast<uint32_t>(body->entries.size())});
     body->entries.push_back(std::move(entry));
@@ -348,8 +458,8 @@ std::string ProfileDocument::StoredValue(std::string_view value, char oldQuote) 
   return std::string(value);
 }
 
-std::string ProfileDocument::ChangedLine(const Entry& entry, std::string_view stored) const {
-  const Line& line = entry.line;
+std::string ProfileDocument::ChangedLine(const Section& section, const Entry& entry, std::string_view stored) const {
+  const Line line = LineIn(section, entry.line);
   std::string text;
   LineText(line, text);
   std::string prefix;
@@ -375,7 +485,7 @@ std::string ProfileDocument::NewEntryText(const Section& section, std::string_vi
   for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
     if (!entry->hasValue || entry->comment) continue;
     std::string text;
-    LineText(entry->line, text);
+    LineText(LineIn(section, entry->line), text);
     indent = text.substr(0, entry->nameBegin);
     separator = text.substr(entry->nameEnd, entry->valueBegin - entry->nameEnd);
     break;
@@ -399,7 +509,7 @@ std::string ProfileDocument::InsertEntry(const Section& section, std::string_vie
   const std::string encoded = Encode(entryText);
   const Body& body = BodyOf(section);
   if (!body.hasEntryLine && !section.hasHeader) return Spliced(textBegin_, textBegin_, encoded + lineBreak_);
-  const Line& anchor = body.hasEntryLine ? body.lastEntryLine : section.header;
+  const Line anchor = body.hasEntryLine ? LineIn(section, body.lastEntryLine) : section.header;
   if (anchor.next > anchor.end) return Spliced(anchor.next, anchor.next, encoded + std::string(BreakOf(anchor)));
   // The last line of a file that ends without a line break: the new line
   // becomes the last one, again without a break.
@@ -447,7 +557,8 @@ std::optional<std::string> ProfileDocument::WithStored(std::string_view section,
 
   const std::string stored = store(entry->hasValue ? EnclosingQuote(entry->value) : 0);
   if (entry->hasValue && entry->value == stored) return std::nullopt;
-  return Spliced(entry->line.begin, entry->line.next, ChangedLine(*entry, stored));
+  const Line line = LineIn(*found, entry->line);
+  return Spliced(line.begin, line.next, ChangedLine(*found, *entry, stored));
 }
 
 std::optional<std::string> ProfileDocument::WithoutKey(std::string_view section, std::string_view key) const {
@@ -459,7 +570,7 @@ std::optional<std::string> ProfileDocument::WithoutKey(std::string_view section,
   for (const Section& s : sections_) {
     if (!SameFolded(s.name, sectionName)) continue;
     for (const Entry& entry : Entries(s))
-      if (SameFolded(entry.name, keyName)) doomed.push_back(entry.line);
+      if (SameFolded(entry.name, keyName)) doomed.push_back(LineIn(s, entry.line));
   }
   if (doomed.empty()) return std::nullopt;
   std::sort(doomed.begin(), doomed.end(), [](const Line& a, const Line& b) { return a.begin < b.begin; });

@@ -46,6 +46,8 @@ class ProfileDocument {
     std::string value;      // trimmed, quotes kept
     bool hasValue = false;  // the line has a "="; one without it reads as absent
     bool comment = false;   // the name begins with ";"
+    // Counted from the section's bodyBegin, so that a body stays true when
+    // an edit elsewhere moves its section (LineIn gives the file's offsets).
     Line line;
     // Offsets in the line's text: the name, the "=", and where the value
     // begins (past the blanks that follow "=").
@@ -65,7 +67,7 @@ class ProfileDocument {
   // then cost neither the time nor the memory.
   struct Body {
     bool hasEntryLine = false;
-    Line lastEntryLine;  // last line that is neither blank nor a comment
+    Line lastEntryLine;  // last line that is neither blank nor a comment, counted as Entry::line
     std::vector<Entry> entries;
     // The entries by the hash of their folded name, in file order within
     // one hash: no string is made for a name, in a parse or a lookup.
@@ -78,6 +80,11 @@ class ProfileDocument {
 
   // Parses the bytes of a file; an empty string stands for a missing file.
   explicit ProfileDocument(std::string bytes);
+  // The same for the bytes an edit of `before` gave: where the edit changed
+  // the lines of one section's body only, the headers are taken over from
+  // `before` and so is every other section's parsed body; else a full
+  // parse. The document is the same either way.
+  ProfileDocument(std::string bytes, const ProfileDocument& before);
   ProfileDocument(const ProfileDocument&) = delete;
   ProfileDocument& operator=(const ProfileDocument&) = delete;
 
@@ -91,6 +98,10 @@ class ProfileDocument {
   [[nodiscard]] const std::vector<Section>& Sections() const noexcept { return sections_; }
   [[nodiscard]] const Body& BodyOf(const Section& section) const;
   [[nodiscard]] const std::vector<Entry>& Entries(const Section& section) const { return BodyOf(section).entries; }
+  // A line of the section's body (an Entry's) in the file's offsets.
+  [[nodiscard]] static Line LineIn(const Section& section, const Line& line) noexcept {
+    return {section.bodyBegin + line.begin, section.bodyBegin + line.end, section.bodyBegin + line.next};
+  }
 
   // The first section of that name (trimmed); "" is the part before the
   // first header, so a "[]" section is never found.
@@ -131,6 +142,9 @@ class ProfileDocument {
     return encoding_ == Encoding::Utf16 ? utf16Text_ : bytes_;
   }
   void Parse();
+  // Takes the parse over from the document an edit was made to; false when
+  // the edit may have changed what is a header.
+  bool Derive(const ProfileDocument& before);
   [[nodiscard]] Line LineAt(size_t pos) const noexcept;
   [[nodiscard]] std::unique_ptr<Body> ParseBody(const Section& section) const;
   void LineText(const Line& line, std::string& text) const;
@@ -138,7 +152,7 @@ class ProfileDocument {
   // The file's bytes for a text in the form Source() holds.
   [[nodiscard]] std::string FileBytes(std::string text) const;
   [[nodiscard]] std::string_view BreakOf(const Line& line) const;
-  [[nodiscard]] std::string ChangedLine(const Entry& entry, std::string_view stored) const;
+  [[nodiscard]] std::string ChangedLine(const Section& section, const Entry& entry, std::string_view stored) const;
   [[nodiscard]] std::string NewEntryText(const Section& section, std::string_view key, std::string_view stored) const;
   // The file's bytes with [begin, end) replaced by the text.
   [[nodiscard]] std::string Spliced(size_t begin, size_t end, std::string_view text) const;
@@ -166,7 +180,9 @@ class ProfileDocument {
   };
   std::vector<NameHash> sectionsByName_;
   // The bodies parsed on demand: the only thing that changes in a document.
-  mutable std::vector<std::unique_ptr<Body>> bodies_;
+  // Shared with the documents edits make of this one, for the sections an
+  // edit left alone.
+  mutable std::vector<std::shared_ptr<const Body>> bodies_;
 };
 
 }  // namespace profile

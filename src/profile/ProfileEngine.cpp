@@ -311,7 +311,7 @@ bool EditProfile(const std::string& fileName, const ProfileEdit& edit, bool crea
       return false;
     }
     std::optional<std::string> changed = edit(**memory);
-    if (changed) *memory = std::make_shared<const ProfileDocument>(std::move(*changed));
+    if (changed) *memory = std::make_shared<const ProfileDocument>(std::move(*changed), **memory);
     return true;
   }
   sys::NativeFileSystem native;

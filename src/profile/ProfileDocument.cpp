@@ -158,12 +158,7 @@ std::string AnsiText(std::string bytes) {
 ProfileDocument::ProfileDocument(std::string bytes) : bytes_(std::move(bytes)) { Parse(); }
 
 ProfileDocument::ProfileDocument(std::string bytes, const ProfileDocument& before) : bytes_(std::move(bytes)) {
-  if (!Derive(before)) {
-    sections_.clear();
-    sectionsByName_.clear();
-    bodies_.clear();
-    Parse();
-  }
+  if (!Derive(before)) Parse();
 }
 
 namespace {
@@ -238,17 +233,20 @@ bool ProfileDocument::Derive(const ProfileDocument& before) {
     return Line{shift(line.begin, startKind), shift(line.end, Kind::End), shift(line.next, Kind::BodyStart)};
   };
 
-  sections_ = before.sections_;
-  bodies_ = before.bodies_;
-  for (Section& section : sections_) {
+  std::vector<Section> sections = before.sections_;
+  std::vector<std::shared_ptr<const Body>> bodies = before.bodies_;
+  for (Section& section : sections) {
     // A body the edit reached is parsed again when it is asked for.
-    if (section.bodyBegin <= oldEnd && at <= section.bodyEnd) bodies_[section.index].reset();
+    if (section.bodyBegin <= oldEnd && at <= section.bodyEnd) bodies[section.index].reset();
     if (section.hasHeader) section.header = shiftLine(section.header, Kind::Start);
     section.bodyBegin = shift(section.bodyBegin, Kind::BodyStart);
     section.bodyEnd = shift(section.bodyEnd, Kind::End);
   }
-  lastLine_ = shiftLine(before.lastLine_, Kind::Start);
+  const Line lastLine = shiftLine(before.lastLine_, Kind::Start);
   if (!moved) return false;
+  sections_ = std::move(sections);
+  bodies_ = std::move(bodies);
+  lastLine_ = lastLine;
   sectionsByName_ = before.sectionsByName_;
   lineBreak_ = before.lineBreak_;
   hasLines_ = true;

@@ -143,7 +143,7 @@ class ProfileDocument {
   }
   void Parse();
   // Takes the parse over from the document an edit was made to; false when
-  // the edit may have changed what is a header.
+  // the edit may have changed what is a header, and then nothing is taken.
   bool Derive(const ProfileDocument& before);
   [[nodiscard]] Line LineAt(size_t pos) const noexcept;
   [[nodiscard]] std::unique_ptr<Body> ParseBody(const Section& section) const;
